@@ -1,0 +1,1 @@
+target_sources(controls PRIVATE Gauges.cpp Gauges.h)

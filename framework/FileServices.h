@@ -1,0 +1,54 @@
+#pragma once
+// Unchecked file services: they raise nothing and report failure only through
+// their results. The platform error code of the last failure is kept per thread
+// (LastOSError) in the codes of the error table (2, 3, 4, 5, 32, 112 ...).
+
+#include <cstdint>
+#include <string>
+
+using THandle = int;
+constexpr THandle INVALID_HANDLE_VALUE = -1;
+
+// Open modes of FileOpen (access in the low bits, sharing in the next ones).
+constexpr uint32_t fmOpenRead = 0x0000;
+constexpr uint32_t fmOpenWrite = 0x0001;
+constexpr uint32_t fmOpenReadWrite = 0x0002;
+constexpr uint32_t fmShareCompat = 0x0000;
+constexpr uint32_t fmShareExclusive = 0x0010;
+constexpr uint32_t fmShareDenyWrite = 0x0020;
+constexpr uint32_t fmShareDenyNone = 0x0040;
+
+// File attributes; read-only = no write permission bit at all.
+constexpr int faReadOnly = 0x01;
+constexpr int faHidden = 0x02;
+constexpr int faSysFile = 0x04;
+constexpr int faDirectory = 0x10;
+constexpr int faArchive = 0x20;
+
+// Seek origins.
+constexpr int soFromBeginning = 0;
+constexpr int soFromCurrent = 1;
+constexpr int soFromEnd = 2;
+
+int LastOSError();
+// Windows code for an errno value (one table for the whole program).
+int ErrnoToWinError(int err);
+
+THandle FileOpen(const std::string& name, uint32_t mode);  // -1 on failure
+THandle FileCreate(const std::string& name);                // -1 on failure
+int64_t FileRead(THandle h, void* buf, int64_t count);      // -1 on failure
+int64_t FileWrite(THandle h, const void* buf, int64_t count);
+int64_t FileSeek(THandle h, int64_t offset, int origin);    // new position, -1 on failure
+bool FileClose(THandle h);
+// 64-bit size of an open file, -1 on failure.
+int64_t FileSize(THandle h);
+
+// False also for folders and for a modification time outside 1980..2107.
+bool FileExists(const std::string& name);
+int FileGetAttr(const std::string& name);                   // -1 on failure
+int FileSetAttr(const std::string& name, int attr);         // 0 or the platform code
+// The file's modification time as a local DOS date-time code (date << 16 | time).
+int FileGetDate(THandle h);                                 // -1 on failure
+int FileSetDate(THandle h, int age);                        // 0 or the platform code
+bool DeleteFile(const std::string& name);
+bool CopyFile(const std::string& source, const std::string& dest, bool failIfExists);
