@@ -51,4 +51,12 @@ int FileSetAttr(const std::string& name, int attr);         // 0 or the platform
 int FileGetDate(THandle h);                                 // -1 on failure
 int FileSetDate(THandle h, int age);                        // 0 or the platform code
 bool DeleteFile(const std::string& name);
+// Copies contents, permission bits and modification time. A copy that fails
+// part way removes what it had written of the destination.
 bool CopyFile(const std::string& source, const std::string& dest, bool failIfExists);
+
+// Local DOS date-time code (date << 16 | time, 2-second resolution) of a
+// time in seconds since the epoch; -1 outside 1980..2107 local time.
+int UnixToFileDate(int64_t unixTime);
+// The reverse; -1 for a code that names no valid date and time.
+int64_t FileDateToUnix(int age);
