@@ -1,0 +1,83 @@
+"""End-to-end: WAV files become game sound files through the real window.
+
+Usage: conversion_e2e.py EXECUTABLE WORKROOT
+"""
+
+import os
+import sys
+
+from desktop import Desktop, E2EFailure, fresh_dir
+from wavs import halved, wav_bytes
+
+CONVERT = (54 + 119, 81 + 11)  # centre of "Convert Wav as GP3 / GP4 sound format"
+SAVE_TITLE = r"^Select your Grand Prix 3\\Sound  Directory$"
+
+
+def convert(desk, window, wav_path, game_path, answer=None):
+    desk.click(window, *CONVERT)
+    desk.answer_file_dialog("^Select a Wav$", wav_path)
+    desk.answer_file_dialog(SAVE_TITLE, game_path)
+    if answer is not None:
+        box = desk.wait_window("^Confirmation$")
+        desk.focus_and_wait(box)
+        desk.key(answer)
+        desk.wait_gone("^Confirmation$")
+
+
+def expect(condition, what):
+    if not condition:
+        raise E2EFailure(what)
+    print("ok:", what)
+
+
+def main():
+    exe, root = sys.argv[1], sys.argv[2]
+    fresh_dir(root)
+    workdir = fresh_dir(os.path.join(root, "app"))
+    sounds = fresh_dir(os.path.join(root, "sounds"))
+    game = fresh_dir(os.path.join(root, "gp3", "sound"))
+    wavs = {}
+    for rate in (22050, 44100, 48000):
+        path = os.path.join(sounds, "tone%d.wav" % rate)
+        with open(path, "wb") as f:
+            f.write(wav_bytes(rate, 3001))
+        wavs[rate] = path
+    with Desktop(exe, workdir, os.path.join(root, "artifacts")) as desk:
+        window = desk.start_program()
+
+        target = os.path.join(game, "bsound01.16")
+        convert(desk, window, wavs[22050], target)
+        desk.wait_status("That's right")
+        expect(open(target, "rb").read() == open(wavs[22050], "rb").read()[44:],
+               "22050 Hz: the game file is the WAV less its 44-byte header")
+        expect(not os.path.exists(target + ".bak"), "22050 Hz: no backup of a file that did not exist")
+
+        target = os.path.join(game, "tk01.st1")
+        with open(target, "wb") as f:
+            f.write(b"original game sound")
+        convert(desk, window, wavs[44100], target)
+        desk.wait_status("That's right")
+        expect(open(target, "rb").read() == halved(open(wavs[44100], "rb").read()),
+               "44100 Hz: the game file is the halved data")
+        expect(open(target + ".bak", "rb").read() == b"original game sound", "44100 Hz: the backup keeps the old file")
+        expect(not os.path.exists(os.path.join(workdir, "tone44100.wav")), "44100 Hz: the temporary file is gone")
+
+        target = os.path.join(game, "bsound48.16")
+        convert(desk, window, wavs[48000], target, answer="n")
+        desk.wait_gone("^Confirmation$")
+        expect(not os.path.exists(target), "48000 Hz, No: nothing written")
+
+        convert(desk, window, wavs[48000], target, answer="Return")
+        desk.wait_status("That's right")
+        expect(open(target, "rb").read() == open(wavs[48000], "rb").read()[44:],
+               "48000 Hz, Yes: the data is copied unchanged")
+
+        ini = open(os.path.join(workdir, "S16c.ini")).read()
+        expect("[Directory]" in ini and "Wav=" + sounds + "/" in ini and "Gp3=" + game + "/" in ini,
+               "S16c.ini remembers both folders")
+        desk.screenshot("conversion-done")
+    print("conversion end-to-end run passed")
+
+
+if __name__ == "__main__":
+    main()
