@@ -1,1 +1,118 @@
 #pragma once
+// TGauge: the progress gauge. It shows how far Progress has come between
+// MinValue and MaxValue as a whole-number percentage, drawn as text, a bar, a
+// pie or a needle dial with the percentage written over it.
+//
+// The commands that drive it run inside a button handler and never return to
+// the event loop while they work, so every setter that changes the picture
+// paints the gauge synchronously (QWidget::repaint) before it returns. A
+// Progress change paints only when the whole-number percentage changes, so a
+// caller may set Progress once per block and pay for at most 101 paints.
+//
+// Every paint builds the picture off screen in QImages with exact integer
+// pixels and copies it to the widget in one operation; the widget is opaque
+// (nothing behind it is erased first).
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+
+#include "DialogTypes.h"
+
+enum class TGaugeKind : std::uint8_t { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
+
+enum class TBorderStyle : std::uint8_t { bsNone, bsSingle };
+
+// The bitmap of the overlay and of the text: MakeLike takes the template's
+// size and fills the whole surface with the window-frame system colour.
+class TBltBitmap : public QImage {
+ public:
+  void MakeLike(const QImage& tmpl);
+};
+
+// The filled length of a bar of `length` pixels at `percentage` (0..100), as
+// extended floating point (64-bit mantissa, round to nearest even after each
+// step) computes percentage * c * length with c the extended value nearest
+// 0.01, truncated toward zero. c lies just below 0.01, so exact multiples can
+// come out one pixel short (5% of 100 is 4). Computed in integers, so the
+// result is the same on every machine whatever its long double is.
+// REQUIRES: 0 <= percentage <= 100.
+int GaugeBarLength(int percentage, int length);
+
+class TGauge : public QWidget, public IProgressGauge {
+ public:
+  // A new gauge is 100 x 100 pixels, 0..100, Progress 0, a horizontal bar with
+  // a single border, black on white, with the text shown.
+  explicit TGauge(QWidget* owner = nullptr);
+
+  // The bounds. Outside loading, a bound that would cross the other raises
+  // EInvalidOperation and changes nothing; an equal bound is accepted.
+  // Progress follows a bound that moves past it. Both paint at once.
+  int MinValue() const { return minValue_; }
+  void SetMinValue(int value);
+  int MaxValue() const override { return maxValue_; }
+  void SetMaxValue(int value) override;
+
+  // Clamped into the bounds; never an error.
+  int Progress() const override { return progress_; }
+  void SetProgress(int value) override;
+
+  TGaugeKind Kind() const { return kind_; }
+  void SetKind(TGaugeKind value);
+  bool ShowText() const { return showText_; }
+  void SetShowText(bool value);
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle value);
+  QColor ForeColor() const { return foreColor_; }
+  void SetForeColor(const QColor& value);
+  QColor BackColor() const { return backColor_; }
+  void SetBackColor(const QColor& value);
+
+  // The colour around the pie and needle drawings. While ParentColor is true
+  // it is the parent's background colour (the window colour without parent).
+  QColor Color() const;
+  void SetColor(const QColor& value);
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool value);
+
+  // (Progress - MinValue) * 100 / (MaxValue - MinValue), truncated; 0 for an
+  // empty range. Always within 0..100.
+  int Percentage() const;
+
+  // While the window applies stored properties, the bound checks are off so
+  // the bounds can be given in any order; clamping of Progress still applies.
+  // Calls nest.
+  void BeginLoading() { ++loading_; }
+  void EndLoading() {
+    if (loading_ > 0) --loading_;
+  }
+  bool Loading() const { return loading_ > 0; }
+
+  // The gauge's whole picture at its current size and state.
+  QImage Paint() const;
+
+  // How many times the widget has been painted (for tests and diagnostics).
+  int PaintCount() const { return paintCount_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void RepaintNow();
+
+  int minValue_ = 0;
+  int maxValue_ = 100;
+  int progress_ = 0;
+  TGaugeKind kind_ = TGaugeKind::gkHorizontalBar;
+  bool showText_ = true;
+  TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+  QColor foreColor_ = Qt::black;
+  QColor backColor_ = Qt::white;
+
+  QColor color_;
+  bool parentColor_ = true;
+  int loading_ = 0;
+  int paintCount_ = 0;
+};
