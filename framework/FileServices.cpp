@@ -416,10 +416,13 @@ bool CopyFile(const std::string& source, const std::string& dest, bool failIfExi
     close(in);
     return false;
   }
+  // Only a regular file can be left half written; a device stays.
+  struct stat outStat;
+  const bool removable = fstat(out, &outStat) == 0 && S_ISREG(outStat.st_mode);
   auto failAndRemove = [&](int failCode) {
     close(out);
     close(in);
-    unlink(dest.c_str());
+    if (removable) unlink(dest.c_str());
     Fail(failCode);
     return false;
   };
@@ -437,13 +440,15 @@ bool CopyFile(const std::string& source, const std::string& dest, bool failIfExi
       put += n;
     }
   }
-  const timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
-  if (futimens(out, times) != 0) return failAndRemove(ErrnoToWinError(errno));
-  if (fchmod(out, src.st_mode & 07777) != 0) return failAndRemove(ErrnoToWinError(errno));
+  if (removable) {
+    const timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
+    if (futimens(out, times) != 0) return failAndRemove(ErrnoToWinError(errno));
+    if (fchmod(out, src.st_mode & 07777) != 0) return failAndRemove(ErrnoToWinError(errno));
+  }
   close(in);
   if (close(out) != 0 && errno != EINTR) {
     const int failCode = ErrnoToWinError(errno);
-    unlink(dest.c_str());
+    if (removable) unlink(dest.c_str());
     Fail(failCode);
     return false;
   }

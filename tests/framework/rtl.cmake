@@ -1,0 +1,7 @@
+# The run-time file layer: checked file variables, unchecked services, the
+# optical-disc test.
+vantrel_add_test(rtl_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/CheckedFileTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FileServicesTest.cpp
+  LIBS framework_rtl)
