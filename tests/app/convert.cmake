@@ -1,0 +1,5 @@
+# The conversion command and the halving, on real files in a temporary folder,
+# with recording stand-ins for the window's dialogs, status line and gauge.
+vantrel_add_test(convert_tests
+  SOURCES convert_support.cpp convert_halving_test.cpp convert_command_test.cpp convert_settings_test.cpp
+  LIBS convert)

@@ -1,0 +1,138 @@
+#include "convert_support.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "Exceptions.h"
+
+int FakeGauge::Percentage() const {
+  if (maxValue == minValue) return 0;
+  return static_cast<int>((int64_t{progress} - minValue) * 100 / (int64_t{maxValue} - minValue));
+}
+
+void FakeGauge::SetProgress(int value) {
+  values.push_back(value);
+  const int before = Percentage();
+  if (value < minValue) value = minValue;
+  if (value > maxValue) value = maxValue;
+  if (value == progress) return;
+  progress = value;
+  if (Percentage() != before) paints.push_back(Percentage());
+}
+
+void FakeGauge::SetMaxValue(int value) {
+  if (onSetMaxValue) onSetMaxValue();
+  if (value == maxValue) return;
+  if (value < minValue) throw EInvalidOperation("La valeur doit être comprise entre 1 et 2147483647");
+  maxValue = value;
+  if (progress > value) progress = value;
+  paints.push_back(Percentage());
+}
+
+TempDir::TempDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "vantrel-convert-XXXXXX").string();
+  if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = tmpl + "/";
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Read-only files and folders left by a test must not stop the removal.
+  for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ec))
+    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+Bytes Pattern(size_t size, unsigned seed) {
+  Bytes out(size);
+  uint32_t x = seed * 2654435761u + 12345u;
+  for (size_t i = 0; i < size; ++i) {
+    x = x * 1664525u + 1013904223u;
+    out[i] = static_cast<unsigned char>(x >> 24);
+  }
+  return out;
+}
+
+Bytes WavBytes(uint32_t rate, const Bytes& data) {
+  Bytes out(44, 0);
+  const char* ids[] = {"RIFF", "WAVE", "fmt ", "data"};
+  const size_t at[] = {0, 8, 12, 36};
+  for (int i = 0; i < 4; ++i) std::copy(ids[i], ids[i] + 4, out.begin() + static_cast<long>(at[i]));
+  auto put32 = [&](size_t pos, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[pos + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  put32(4, static_cast<uint32_t>(36 + data.size()));
+  put32(16, 16);
+  out[20] = 1;   // PCM
+  out[22] = 2;   // stereo
+  put32(24, rate);
+  put32(28, rate * 4);
+  out[32] = 4;
+  out[34] = 16;
+  put32(40, static_cast<uint32_t>(data.size()));
+  out.insert(out.end(), data.begin(), data.end());
+  return out;
+}
+
+void WriteFile(const std::string& name, const Bytes& content) {
+  std::ofstream f(name, std::ios::binary | std::ios::trunc);
+  if (!f) throw std::runtime_error("cannot write " + name);
+  f.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+  if (!f) throw std::runtime_error("cannot write " + name);
+}
+
+Bytes ReadFile(const std::string& name) {
+  std::ifstream f(name, std::ios::binary);
+  if (!f) throw std::runtime_error("cannot read " + name);
+  return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& name) {
+  struct stat st {};
+  return lstat(name.c_str(), &st) == 0;
+}
+
+bool IsReadOnly(const std::string& name) {
+  struct stat st {};
+  if (stat(name.c_str(), &st) != 0) throw std::runtime_error("no file " + name);
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+void MakeReadOnly(const std::string& name) {
+  if (chmod(name.c_str(), 0444) != 0) throw std::runtime_error("cannot chmod " + name);
+}
+
+Bytes HalvedByFrames(const Bytes& wav, FakeGauge* gauge) {
+  const int64_t d = static_cast<int64_t>(wav.size()) - 44;
+  int64_t remaining = d;
+  size_t at = 44;
+  Bytes out;
+  if (gauge) {
+    gauge->SetProgress(0);
+    gauge->SetMaxValue(static_cast<int>(d / 2));
+  }
+  auto read4 = [&](unsigned char* frame) {
+    size_t n = 0;
+    while (n < 4 && at < wav.size()) frame[n++] = wav[at++];
+    return n;
+  };
+  unsigned char frame[4];
+  while (remaining > 0) {
+    read4(frame);
+    const size_t n = read4(frame);
+    out.insert(out.end(), frame, frame + n);
+    remaining -= 2 * static_cast<int64_t>(n);
+    if (gauge) gauge->SetProgress(gauge->Progress() + static_cast<int>(n));
+    if (n == 0) {
+      if (gauge) gauge->SetProgress(gauge->MaxValue());
+      break;
+    }
+  }
+  return out;
+}
