@@ -1,0 +1,233 @@
+#include "IniFiles.h"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "Exceptions.h"
+#include "TempDir.h"
+
+namespace {
+
+class Settings : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir.Ok()); }
+  std::string Ini() const { return dir / "S16c.ini"; }
+  TempDir dir;
+};
+
+// The message of the error a write raises, or "" when it raises none.
+std::string WriteError(TIniFile& ini, const std::string& section, const std::string& key,
+                       const std::string& value) {
+  try {
+    ini.WriteText(section, key, value);
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "";
+}
+
+TEST_F(Settings, FirstWriteCreatesFileWithSection) {
+  TIniFile ini(Ini());
+  EXPECT_FALSE(std::filesystem::exists(Ini()));  // creating touches no file
+  EXPECT_EQ(ini.ReadText("Directory", "Gp3", ""), "");
+  ini.WriteText("Directory", "Wav", "/home/léa/wav/");
+  EXPECT_EQ(ReadFileBytes(Ini()), "[Directory]\nWav=/home/léa/wav/\n");
+  ini.WriteText("Directory", "Gp3", "/games/gp3/sound/");
+  EXPECT_EQ(ReadFileBytes(Ini()), "[Directory]\nWav=/home/léa/wav/\nGp3=/games/gp3/sound/\n");
+  ini.WriteText("Directory", "Wav", "/other/");
+  EXPECT_EQ(ReadFileBytes(Ini()), "[Directory]\nWav=/other/\nGp3=/games/gp3/sound/\n");
+}
+
+TEST_F(Settings, NewFileTakesUsualModeAndLeavesNoTemporaryFile) {
+  const mode_t mask = umask(022);
+  {
+    TIniFile ini(Ini());
+    ini.WriteText("Directory", "Wav", "/a/");
+  }
+  umask(mask);
+  EXPECT_EQ(ModeOf(Ini()), 0644u);
+  ASSERT_EQ(chmod(Ini().c_str(), 0600), 0);
+  TIniFile ini(Ini());
+  ini.WriteText("Directory", "Wav", "/b/");
+  EXPECT_EQ(ModeOf(Ini()), 0600u);
+  int entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
+    EXPECT_EQ(e.path().filename(), "S16c.ini");
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST_F(Settings, ValuesReadBackExactly) {
+  const std::string values[] = {
+      "C:\\Jeux\\GP3\\Sound\\",        // backslashes stay as they are
+      "/home/u/mes sons  à moi/",      // inner blanks, accents
+      "/home/ユーザー/Музыка/",         // other scripts
+      " leading and trailing blanks ", "\"quoted\"", "'single'", "\"", "a=b=c", "; not a comment", "",
+  };
+  TIniFile ini(Ini());
+  for (const std::string& v : values) {
+    ini.WriteText("Directory", "Wav", v);
+    EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), v);
+    EXPECT_EQ(TIniFile(Ini()).ReadText("Directory", "Wav", "default"), v);
+  }
+}
+
+TEST_F(Settings, ReadingIgnoresLetterCaseBlanksAndOneQuotePair) {
+  struct Case {
+    const char* file;
+    const char* expected;
+  } cases[] = {
+      {"[Directory]\nWav=/a/\n", "/a/"},
+      {"  [ directory ]  \r\n  WAV  =  /a b/  \r\n", "/a b/"},
+      {"[DIRECTORY]\nwav=\"/q/\"\n", "/q/"},
+      {"[Directory]\nWav=\"\"/qq/\"\"\n", "\"/qq/\""},  // one pair only
+      {"[Directory]\nWav='/s/'\n", "/s/"},
+      {"[Directory]\nWav=\"/half/\n", "\"/half/"},
+      {"[Other]\nWav=/no/\n[Directory]\nGp3=/g/\nWav=/yes/\n", "/yes/"},
+      {"[Directory]\nWav=/first/\nWav=/second/\n", "/first/"},
+      {"\xEF\xBB\xBF[Directory]\nWav=/bom/", "/bom/"},
+      {"[Directory]\n;Wav=/commented/\nWav=/real/\n", "/real/"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), c.file));
+    EXPECT_EQ(TIniFile(Ini()).ReadText("Directory", "Wav", ""), c.expected) << c.file;
+  }
+}
+
+TEST_F(Settings, MissingFileSectionOrKeyReadsAsDefault) {
+  const char* files[] = {nullptr, "", "[Other]\nWav=/x/\n", "[Directory]\nGp3=/x/\n", "Wav=/outside/\n",
+                         "[Directory]\nWav\n"};
+  for (const char* f : files) {
+    if (f) {
+      ASSERT_TRUE(WriteFileBytes(Ini(), f));
+    }
+    TIniFile ini(Ini());
+    EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "") << (f ? f : "(no file)");
+    EXPECT_EQ(ini.ReadText("Directory", "Wav", "dflt"), "dflt") << (f ? f : "(no file)");
+  }
+  std::filesystem::remove(Ini());
+  std::filesystem::create_directory(Ini());  // a folder where the file should be
+  EXPECT_EQ(TIniFile(Ini()).ReadText("Directory", "Wav", ""), "");
+}
+
+TEST_F(Settings, LongValuesAreCutTo2047Bytes) {
+  const std::string e = "\xC3\xA9";  // é, two bytes
+  struct Case {
+    std::string stored;
+    std::string expected;
+  } cases[] = {
+      {std::string(3000, 'a'), std::string(2047, 'a')},
+      {std::string(2047, 'b'), std::string(2047, 'b')},
+      {std::string(2045, 'c') + e + "zz", std::string(2045, 'c') + e},
+      // a character across the limit is left out whole
+      {std::string(2046, 'd') + e, std::string(2046, 'd')},
+  };
+  TIniFile ini(Ini());
+  for (const Case& c : cases) {
+    ini.WriteText("Directory", "Wav", c.stored);
+    EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), c.expected) << c.stored.size();
+  }
+}
+
+TEST_F(Settings, WriteKeepsEveryOtherLineByteForByte) {
+  const std::string before =
+      "; settings of the sound tool\r\n"
+      "[Other]\r\n"
+      "wav = keep  me \r\n"
+      "\r\n"
+      "[DIRECTORY]\r\n"
+      "  Gp3 = old \r\n"
+      "stray line\r\n"
+      "\r\n"
+      "[Last]\r\n"
+      "x=1";
+  ASSERT_TRUE(WriteFileBytes(Ini(), before));
+  TIniFile ini(Ini());
+  ini.WriteText("Directory", "Gp3", "/new/");
+  std::string expected =
+      "; settings of the sound tool\r\n[Other]\r\nwav = keep  me \r\n\r\n[DIRECTORY]\r\n"
+      "Gp3=/new/\r\nstray line\r\n\r\n[Last]\r\nx=1";
+  EXPECT_EQ(ReadFileBytes(Ini()), expected);
+
+  ini.WriteText("Directory", "Wav", "/w/");
+  expected =
+      "; settings of the sound tool\r\n[Other]\r\nwav = keep  me \r\n\r\n[DIRECTORY]\r\n"
+      "Gp3=/new/\r\nstray line\r\nWav=/w/\r\n\r\n[Last]\r\nx=1";
+  EXPECT_EQ(ReadFileBytes(Ini()), expected);
+
+  ini.WriteText("Added", "k", "v");
+  expected += "\r\n[Added]\r\nk=v\r\n";
+  EXPECT_EQ(ReadFileBytes(Ini()), expected);
+  EXPECT_EQ(ini.ReadText("other", "WAV", ""), "keep  me");
+}
+
+TEST_F(Settings, SectionAtEndWithoutLineEndGetsKeyOnItsOwnLine) {
+  ASSERT_TRUE(WriteFileBytes(Ini(), "[Directory]"));
+  TIniFile ini(Ini());
+  ini.WriteText("Directory", "Wav", "/w/");
+  EXPECT_EQ(ReadFileBytes(Ini()), "[Directory]\nWav=/w/\n");
+}
+
+TEST_F(Settings, EveryCallGoesToTheFile) {
+  TIniFile ini(Ini());
+  ini.WriteText("Directory", "Wav", "/mine/");
+  ASSERT_TRUE(WriteFileBytes(Ini(), "[Directory]\nWav=/changed by hand/\n"));
+  EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "/changed by hand/");
+  ini.WriteText("Directory", "Gp3", "/g/");
+  EXPECT_EQ(ReadFileBytes(Ini()), "[Directory]\nWav=/changed by hand/\nGp3=/g/\n");
+}
+
+TEST_F(Settings, WriteToReadOnlyFileFailsAndKeepsIt) {
+  ASSERT_TRUE(WriteFileBytes(Ini(), "[Directory]\nWav=/old/\n"));
+  ASSERT_EQ(chmod(Ini().c_str(), 0444), 0);
+  TIniFile ini(Ini());
+  EXPECT_EQ(WriteError(ini, "Directory", "Wav", "/new/"), "Impossible d'écrire dans " + Ini());
+  EXPECT_EQ(ReadFileBytes(Ini()), "[Directory]\nWav=/old/\n");
+  EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "/old/");
+}
+
+TEST_F(Settings, WriteInUnwritableFolderFails) {
+  ASSERT_TRUE(WriteFileBytes(dir / "plain", "x"));
+  const std::string through = dir / "plain/S16c.ini";  // not even root can create this
+  TIniFile ini(through);
+  EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "");
+  EXPECT_EQ(WriteError(ini, "Directory", "Wav", "/a/"), "Impossible d'écrire dans " + through);
+  EXPECT_EQ(ReadFileBytes(dir / "plain"), "x");
+}
+
+TEST_F(Settings, WriteOnReadOnlyMountFails) {
+  const std::string mnt = dir / "ro";
+  ASSERT_TRUE(std::filesystem::create_directory(mnt));
+  if (mount("tmpfs", mnt.c_str(), "tmpfs", MS_RDONLY, nullptr) != 0) GTEST_SKIP() << "mounting is refused here";
+  TIniFile ini(mnt + "/S16c.ini");
+  EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "");
+  EXPECT_EQ(WriteError(ini, "Directory", "Wav", "/a/"), "Impossible d'écrire dans " + mnt + "/S16c.ini");
+  umount2(mnt.c_str(), MNT_DETACH);
+}
+
+TEST_F(Settings, ValuesThatWouldBreakTheFileAreRefused) {
+  ASSERT_TRUE(WriteFileBytes(Ini(), "[Directory]\nWav=/old/\n"));
+  TIniFile ini(Ini());
+  const std::string expected = "Impossible d'écrire dans " + Ini();
+  EXPECT_EQ(WriteError(ini, "Directory", "Wav", "/line\nbreak/"), expected);
+  EXPECT_EQ(WriteError(ini, "Directory", "Wav", "/cr\rhere/"), expected);
+  EXPECT_EQ(WriteError(ini, "Directory", "W=v", "/x/"), expected);
+  EXPECT_EQ(WriteError(ini, "Dir]ectory", "Wav", "/x/"), expected);
+  EXPECT_EQ(ReadFileBytes(Ini()), "[Directory]\nWav=/old/\n");
+}
+
+TEST_F(Settings, WriteThroughLinkKeepsTheLink) {
+  ASSERT_TRUE(WriteFileBytes(dir / "real.ini", "[Directory]\nWav=/old/\n"));
+  std::filesystem::create_symlink(dir / "real.ini", Ini());
+  TIniFile ini(Ini());
+  ini.WriteText("Directory", "Wav", "/new/");
+  EXPECT_TRUE(std::filesystem::is_symlink(Ini()));
+  EXPECT_EQ(ReadFileBytes(dir / "real.ini"), "[Directory]\nWav=/new/\n");
+}
+
+}  // namespace

@@ -1,0 +1,5 @@
+# The settings file reader and writer.
+vantrel_add_test(settings_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/IniFilesTest.cpp
+  LIBS settings)
+target_include_directories(settings_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../framework)
