@@ -1,0 +1,431 @@
+#include "Engine.h"
+
+#include <mpg123.h>
+
+#include <climits>
+#include <cstdio>
+
+#include "Sinks.h"
+#include "ThreadPriority.h"
+
+struct Engine::Stream {
+  mpg123_handle* mh = nullptr;
+  std::unique_ptr<CallbackSource> source;  // null for a named file
+  std::string name;                        // named file, to reopen a pipe
+  long rate = 0;
+  int64_t lengthSamples = 0;
+  mpg123_frameinfo info{};
+  // Nothing decoded yet and the decoder is at the start of the stream.
+  bool atStart = true;
+  // The range and end flag of "Play", kept for "Restart".
+  bool played = false;
+  int32_t startMs = 0;
+  int32_t endMs = 0;
+  uint8_t* endFlag = nullptr;
+
+  ~Stream() {
+    if (mh) {
+      mpg123_close(mh);
+      mpg123_delete(mh);
+    }
+    if (source) source->closeStream();
+  }
+};
+
+struct Engine::Playback {
+  std::thread thread;
+  std::mutex m;
+  std::condition_variable cv;
+  bool started = false;  // guarded by m: the output is open or has failed
+  int32_t startError = 0;
+  std::atomic<bool> stop{false};
+  std::atomic<bool> paused{false};
+  std::atomic<int64_t> seekTo{-1};
+};
+
+struct Engine::PlayParams {
+  mpg123_handle* mh;
+  CallbackSource* source;
+  long rate;
+  int32_t device;
+  std::string fileName;
+  int32_t sndDevice;
+  int32_t priority;
+  int64_t startSample;
+  int64_t endSample;  // -1: to the end of the stream
+  uint8_t* endFlag;
+};
+
+namespace {
+
+void storeFlag(uint8_t* flag, uint8_t value) {
+  if (flag) __atomic_store_n(flag, value, __ATOMIC_RELEASE);
+}
+
+}  // namespace
+
+Engine::Engine() = default;
+
+Engine::~Engine() {
+  std::lock_guard<std::mutex> lock(api_);
+  endPlayback();
+  stream_.reset();
+}
+
+void Engine::beginCall() {
+  int32_t pending = pending_.load(std::memory_order_relaxed);
+  if (pending != 0) pending = pending_.exchange(0, std::memory_order_acq_rel);
+  error_.store(pending, std::memory_order_relaxed);
+}
+
+int32_t Engine::toMs(int64_t samples) const {
+  if (!stream_ || stream_->rate <= 0 || samples < 0) return 0;
+  const int64_t ms = samples * 1000 / stream_->rate;
+  return ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
+}
+
+int64_t Engine::toSamples(int32_t ms) const { return static_cast<int64_t>(ms) * stream_->rate / 1000; }
+
+void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& callbacks) {
+  std::lock_guard<std::mutex> lock(api_);
+  endPlayback();
+  stream_.reset();
+  mode_.store(MPEGDLL_MODE_CLOSED);
+  pos_.store(-1);
+
+  auto s = std::make_unique<Stream>();
+  int err = MPG123_OK;
+  s->mh = mpg123_new(nullptr, &err);
+  if (!s->mh) return fail(MPEGDLL_ERR_DECODER);
+  mpg123_param(s->mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+  // Lock the output format before the first frame: 16-bit stereo at any
+  // rate, so the decoder never switches encoding or channel count mid-stream
+  // (mono is doubled by the decoder itself).
+  mpg123_format_none(s->mh);
+  const long* rates = nullptr;
+  size_t rateCount = 0;
+  mpg123_rates(&rates, &rateCount);
+  for (size_t i = 0; i < rateCount; ++i) mpg123_format(s->mh, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
+
+  if (sourceFlag == 1) {
+    s->source = std::make_unique<CallbackSource>(callbacks);
+    if (!s->source->openStream()) return fail(MPEGDLL_ERR_INPUT);
+    if (mpg123_replace_reader_handle(s->mh, &CallbackSource::readFn, &CallbackSource::seekFn, nullptr) != MPG123_OK)
+      return fail(MPEGDLL_ERR_DECODER);
+    if (mpg123_open_handle(s->mh, s->source.get()) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
+    const int64_t size = s->source->size();
+    if (size > 0) mpg123_set_filesize(s->mh, static_cast<off_t>(size));
+  } else {
+    if (!name || !*name) return fail(MPEGDLL_ERR_INPUT);
+    s->name = name;
+    if (mpg123_open(s->mh, name) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
+  }
+
+  // Read up to the first audio frame: an input without any is refused here,
+  // where the caller can still tell the user which file is wrong.
+  int channels = 0;
+  int encoding = 0;
+  if (mpg123_getformat(s->mh, &s->rate, &channels, &encoding) != MPG123_OK || s->rate <= 0)
+    return fail(MPEGDLL_ERR_INPUT);
+  mpg123_info(s->mh, &s->info);
+  // An exact length needs a pass over the frame headers; only a seekable
+  // input allows it, the others get the decoder's estimate.
+  if (mpg123_scan(s->mh) == MPG123_OK) s->atStart = false;
+  const off_t length = mpg123_length(s->mh);
+  s->lengthSamples = length > 0 ? length : 0;
+
+  stream_ = std::move(s);
+  mode_.store(MPEGDLL_MODE_STOPPED);
+}
+
+int32_t Engine::play(int32_t startMs, int32_t endMs, uint8_t* endFlag) {
+  std::lock_guard<std::mutex> lock(api_);
+  const int32_t mode = mode_.load();
+  if (!stream_ || mode == MPEGDLL_MODE_PLAYING || mode == MPEGDLL_MODE_PAUSED || startMs < 0 ||
+      (endMs > 0 && endMs <= startMs)) {
+    fail(MPEGDLL_ERR_MODE);
+    return 1;
+  }
+  endPlayback();
+  stream_->played = true;
+  stream_->startMs = startMs;
+  stream_->endMs = endMs > 0 ? endMs : 0;
+  stream_->endFlag = endFlag;
+  return startPlayback();
+}
+
+int32_t Engine::rewind(int64_t sample) {
+  Stream& s = *stream_;
+  if (sample == 0 && s.atStart) return 0;
+  if (mpg123_seek(s.mh, static_cast<off_t>(sample), SEEK_SET) >= 0) return 0;
+  if (sample != 0) return MPEGDLL_ERR_NONSEEKABLE;
+  // A non-seekable input can still start again from its beginning: a named
+  // pipe or device by opening it again, a caller stream through "restart".
+  mpg123_close(s.mh);
+  if (s.source) {
+    if (!s.source->restartStream()) return MPEGDLL_ERR_NONSEEKABLE;
+    if (mpg123_open_handle(s.mh, s.source.get()) != MPG123_OK) return MPEGDLL_ERR_INPUT;
+  } else if (mpg123_open(s.mh, s.name.c_str()) != MPG123_OK) {
+    return MPEGDLL_ERR_INPUT;
+  }
+  return 0;
+}
+
+int32_t Engine::startPlayback() {
+  Stream& s = *stream_;
+  PlayParams p{};
+  p.mh = s.mh;
+  p.source = s.source.get();
+  p.rate = s.rate;
+  p.device = device_;
+  p.fileName = fileName_;
+  p.sndDevice = sndDevice_;
+  p.priority = priority_;
+  p.startSample = toSamples(s.startMs);
+  p.endSample = s.endMs > 0 ? toSamples(s.endMs) : -1;
+  p.endFlag = s.endFlag;
+
+  if (const int32_t code = rewind(p.startSample)) {
+    fail(code);
+    return 1;
+  }
+  s.atStart = false;
+  if (s.source) s.source->readFailed = false;
+
+  // The position is set before the thread runs, so it can only move forward
+  // from here; a failed start puts the old one back.
+  const int32_t oldPos = pos_.exchange(s.startMs);
+  storeFlag(p.endFlag, 0);
+  auto pb = std::make_unique<Playback>();
+  Playback* raw = pb.get();
+  pb->thread = std::thread([this, raw, p] { playLoop(raw, p); });
+  int32_t startError;
+  {
+    std::unique_lock<std::mutex> wait(pb->m);
+    pb->cv.wait(wait, [raw] { return raw->started; });
+    startError = pb->startError;
+  }
+  if (startError != 0) {
+    pb->thread.join();
+    pos_.store(oldPos);
+    fail(startError);
+    return 1;
+  }
+  playback_ = std::move(pb);
+  mode_.store(MPEGDLL_MODE_PLAYING);
+  return 0;
+}
+
+void Engine::playLoop(Playback* pb, const PlayParams& p) {
+  applyThreadPriority(p.priority);
+  std::unique_ptr<Sink> sink;
+  if (p.device == MPEGDLL_DEVICE_PCMFILE) {
+    auto file = std::make_unique<WavFileSink>(p.fileName, p.rate);
+    if (file->ok()) sink = std::move(file);
+  } else {
+    auto device = std::make_unique<DeviceSink>(p.sndDevice, p.rate);
+    if (device->ok()) sink = std::move(device);
+  }
+  {
+    std::lock_guard<std::mutex> lock(pb->m);
+    pb->started = true;
+    pb->startError = sink ? 0 : MPEGDLL_ERR_OUTPUT;
+  }
+  pb->cv.notify_all();
+  if (!sink) return;
+
+  int32_t error = 0;
+  bool interrupted = false;
+  long rate = p.rate;
+  int64_t sample = p.startSample;
+  const auto publish = [&] {
+    const int64_t ms = sample * 1000 / p.rate;
+    pos_.store(ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms), std::memory_order_relaxed);
+  };
+  for (;;) {
+    if (pb->stop.load(std::memory_order_relaxed)) {
+      interrupted = true;
+      break;
+    }
+    if (pb->paused.load(std::memory_order_relaxed)) {
+      sink->pause();
+      {
+        std::unique_lock<std::mutex> lock(pb->m);
+        pb->cv.wait(lock, [pb] { return !pb->paused.load() || pb->stop.load(); });
+      }
+      sink->resume();
+      continue;
+    }
+    const int64_t seekTo = pb->seekTo.load(std::memory_order_relaxed) >= 0 ? pb->seekTo.exchange(-1) : -1;
+    if (seekTo >= 0) {
+      const off_t at = mpg123_seek(p.mh, static_cast<off_t>(seekTo), SEEK_SET);
+      if (at >= 0) {
+        sample = at;
+        publish();
+      } else {
+        pending_.store(MPEGDLL_ERR_NONSEEKABLE);
+      }
+    }
+    if (p.endSample >= 0 && sample >= p.endSample) break;
+
+    off_t frameNum = 0;
+    unsigned char* audio = nullptr;
+    size_t bytes = 0;
+    const int r = mpg123_decode_frame(p.mh, &frameNum, &audio, &bytes);
+    if (r == MPG123_NEW_FORMAT) {
+      long newRate = 0;
+      int channels = 0;
+      int encoding = 0;
+      mpg123_getformat(p.mh, &newRate, &channels, &encoding);
+      if (newRate != rate) {
+        if (!sink->changeRate(newRate)) {
+          error = MPEGDLL_ERR_OUTPUT;
+          break;
+        }
+        rate = newRate;
+      }
+    } else if (r == MPG123_DONE) {
+      break;
+    } else if (r != MPG123_OK) {
+      const bool readError = (p.source && p.source->readFailed) || mpg123_errcode(p.mh) == MPG123_ERR_READER;
+      error = readError ? MPEGDLL_ERR_INPUT : MPEGDLL_ERR_DECODER;
+      break;
+    }
+    if (bytes == 0) continue;
+    size_t frames = bytes / 4;
+    if (p.endSample >= 0 && sample + static_cast<int64_t>(frames) > p.endSample)
+      frames = static_cast<size_t>(p.endSample - sample);
+    if (!sink->write(audio, frames * 4)) {
+      error = MPEGDLL_ERR_OUTPUT;
+      break;
+    }
+    sample += static_cast<int64_t>(frames);
+    publish();
+  }
+  if (!sink->finish(interrupted) && error == 0) error = MPEGDLL_ERR_OUTPUT;
+  sink.reset();
+  if (error != 0) pending_.store(error);
+  if (!pb->stop.load()) mode_.store(MPEGDLL_MODE_ENDED);
+  storeFlag(p.endFlag, 1);
+}
+
+void Engine::endPlayback() {
+  if (!playback_) return;
+  playback_->stop.store(true);
+  {
+    std::lock_guard<std::mutex> lock(playback_->m);
+  }
+  playback_->cv.notify_all();
+  playback_->thread.join();
+  playback_.reset();
+}
+
+void Engine::pause(int32_t flag) {
+  std::lock_guard<std::mutex> lock(api_);
+  const bool resume = (flag & 0xff) != 0;
+  if (!playback_) {
+    if (!resume) fail(MPEGDLL_ERR_MODE);
+    return;
+  }
+  if (resume) {
+    int32_t expected = MPEGDLL_MODE_PAUSED;
+    mode_.compare_exchange_strong(expected, MPEGDLL_MODE_PLAYING);
+    {
+      std::lock_guard<std::mutex> pbLock(playback_->m);
+      playback_->paused.store(false);
+    }
+    playback_->cv.notify_all();
+    return;
+  }
+  int32_t expected = MPEGDLL_MODE_PLAYING;
+  if (mode_.compare_exchange_strong(expected, MPEGDLL_MODE_PAUSED)) {
+    playback_->paused.store(true);
+  } else if (expected != MPEGDLL_MODE_PAUSED) {
+    fail(MPEGDLL_ERR_MODE);  // the playback has already ended
+  }
+}
+
+void Engine::stop() {
+  std::lock_guard<std::mutex> lock(api_);
+  if (!stream_) return fail(MPEGDLL_ERR_MODE);
+  endPlayback();
+  mode_.store(MPEGDLL_MODE_STOPPED);
+}
+
+void Engine::restart() {
+  std::lock_guard<std::mutex> lock(api_);
+  if (!stream_ || !stream_->played) return fail(MPEGDLL_ERR_MODE);
+  endPlayback();
+  mode_.store(MPEGDLL_MODE_STOPPED);
+  startPlayback();
+}
+
+void Engine::close() {
+  std::lock_guard<std::mutex> lock(api_);
+  endPlayback();
+  stream_.reset();
+  pos_.store(-1);
+  mode_.store(MPEGDLL_MODE_CLOSED);
+}
+
+bool Engine::resetPlayerMode() {
+  std::lock_guard<std::mutex> lock(api_);
+  const int32_t mode = mode_.load();
+  if (mode == MPEGDLL_MODE_PLAYING || mode == MPEGDLL_MODE_PAUSED) return false;
+  if (playback_) {
+    playback_->thread.join();
+    playback_.reset();
+  }
+  if (mode == MPEGDLL_MODE_ENDED) mode_.store(MPEGDLL_MODE_STOPPED);
+  return true;
+}
+
+void Engine::setPriority(int32_t priority) {
+  std::lock_guard<std::mutex> lock(api_);
+  priority_ = priority;
+}
+
+void Engine::setOutputDevice(int32_t device, const char* fileName) {
+  std::lock_guard<std::mutex> lock(api_);
+  if (device != MPEGDLL_DEVICE_WAVEMAPPER && device != MPEGDLL_DEVICE_PCMFILE) return fail(MPEGDLL_ERR_OUTPUT);
+  device_ = device;
+  fileName_ = fileName ? fileName : "";
+}
+
+void Engine::setSndDevice(int32_t device) {
+  std::lock_guard<std::mutex> lock(api_);
+  sndDevice_ = device;
+}
+
+int32_t Engine::length() {
+  std::lock_guard<std::mutex> lock(api_);
+  return stream_ ? toMs(stream_->lengthSamples) : 0;
+}
+
+int32_t Engine::frequency() {
+  std::lock_guard<std::mutex> lock(api_);
+  return stream_ ? static_cast<int32_t>(stream_->info.rate) : 0;
+}
+
+int32_t Engine::bitrate() {
+  std::lock_guard<std::mutex> lock(api_);
+  return stream_ ? stream_->info.bitrate : 0;
+}
+
+int32_t Engine::stereoMode() {
+  std::lock_guard<std::mutex> lock(api_);
+  return stream_ ? static_cast<int32_t>(stream_->info.mode) : 0;
+}
+
+int32_t Engine::layer() {
+  std::lock_guard<std::mutex> lock(api_);
+  return stream_ ? stream_->info.layer : 0;
+}
+
+void Engine::seek(int32_t ms) {
+  std::lock_guard<std::mutex> lock(api_);
+  const int32_t mode = mode_.load();
+  if (!stream_ || !playback_ || ms < 0 || (mode != MPEGDLL_MODE_PLAYING && mode != MPEGDLL_MODE_PAUSED))
+    return fail(MPEGDLL_ERR_MODE);
+  playback_->seekTo.store(toSamples(ms));
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The library's one state object: created by "init", destroyed by "deinit".
+// It owns the open stream (a libmpg123 handle and, for caller streams, the
+// callback source) and at most one playback (a playing thread that owns its
+// output). The contract of each entry is described in mpegdll.h.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "CallbackSource.h"
+#include "mpegdll.h"
+
+struct mpg123_handle_struct;
+
+class Engine {
+ public:
+  Engine();
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // Starts an entry: the error code becomes 0, or the error a finished
+  // playback left behind. Every entry but LastError calls it first.
+  void beginCall();
+  void fail(int32_t code) { error_.store(code, std::memory_order_relaxed); }
+
+  void open(const char* name, int32_t sourceFlag, const CallbackSource& callbacks);
+  void pause(int32_t flag);
+  void restart();
+  void stop();
+  void setPriority(int32_t priority);
+  void setOutputDevice(int32_t device, const char* fileName);
+  int32_t play(int32_t startMs, int32_t endMs, uint8_t* endFlag);
+  void close();
+  int32_t playerMode() const { return mode_.load(std::memory_order_acquire); }
+  int32_t currentPos() const { return pos_.load(std::memory_order_relaxed); }
+  int32_t length();
+  bool resetPlayerMode();
+  void setSndDevice(int32_t device);
+  int32_t lastError() const { return error_.load(std::memory_order_relaxed); }
+  int32_t frequency();
+  int32_t bitrate();
+  int32_t stereoMode();
+  int32_t layer();
+  void seek(int32_t ms);
+
+ private:
+  struct Stream;
+  struct Playback;
+  struct PlayParams;
+
+  int32_t startPlayback();
+  // Asks a running playback to end and waits for its thread.
+  void endPlayback();
+  int32_t rewind(int64_t sample);
+  void playLoop(Playback* pb, const PlayParams& p);
+  int32_t toMs(int64_t samples) const;
+  int64_t toSamples(int32_t ms) const;
+
+  std::mutex api_;  // serialises the entries that change state
+  std::unique_ptr<Stream> stream_;
+  std::unique_ptr<Playback> playback_;
+
+  int32_t priority_ = 0;
+  int32_t device_ = MPEGDLL_DEVICE_WAVEMAPPER;
+  std::string fileName_;
+  int32_t sndDevice_ = 0;
+
+  // Polled back to back by the caller while the playing thread updates them:
+  // kept on cache lines of their own.
+  alignas(64) std::atomic<int32_t> pos_{-1};
+  alignas(64) std::atomic<int32_t> mode_{MPEGDLL_MODE_CLOSED};
+  std::atomic<int32_t> pending_{0};  // error left by the playing thread
+  alignas(64) std::atomic<int32_t> error_{0};
+};
