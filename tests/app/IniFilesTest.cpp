@@ -204,10 +204,10 @@ TEST_F(Settings, WriteOnReadOnlyMountFails) {
   const std::string mnt = dir / "ro";
   ASSERT_TRUE(std::filesystem::create_directory(mnt));
   if (mount("tmpfs", mnt.c_str(), "tmpfs", MS_RDONLY, nullptr) != 0) GTEST_SKIP() << "mounting is refused here";
+  MountGuard unmount{mnt};
   TIniFile ini(mnt + "/S16c.ini");
   EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "");
   EXPECT_EQ(WriteError(ini, "Directory", "Wav", "/a/"), "Impossible d'écrire dans " + mnt + "/S16c.ini");
-  umount2(mnt.c_str(), MNT_DETACH);
 }
 
 TEST_F(Settings, ValuesThatWouldBreakTheFileAreRefused) {

@@ -73,3 +73,11 @@ class FileSizeLimit {
   rlimit old_{};
   bool ok_ = false;
 };
+
+#include <sys/mount.h>
+
+// Detaches a mount at the end of the test, also when an assertion ends it early.
+struct MountGuard {
+  std::string point;
+  ~MountGuard() { umount2(point.c_str(), MNT_DETACH); }
+};

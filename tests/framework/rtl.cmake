@@ -4,4 +4,5 @@ vantrel_add_test(rtl_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/CheckedFileTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FileServicesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/OpticalDiscTest.cpp
   LIBS framework_rtl)
