@@ -1,0 +1,189 @@
+// Real decoding through the decoder library of mpegdll/, on an MP3 made by
+// sox and lame inside the test, checked against mpg123 -w.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "MPEGPlay.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<char> ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+uint32_t Le32(const std::vector<char>& b, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[at + i]);
+  return v;
+}
+
+// The sample bytes of a RIFF WAVE file (the "data" chunk), found by walking
+// the chunks, so writers with other header layouts compare too.
+std::vector<char> WavData(const std::vector<char>& wav) {
+  if (wav.size() < 12 || std::memcmp(wav.data(), "RIFF", 4) != 0 || std::memcmp(wav.data() + 8, "WAVE", 4) != 0)
+    return {};
+  size_t at = 12;
+  while (at + 8 <= wav.size()) {
+    const uint32_t size = Le32(wav, at + 4);
+    if (std::memcmp(wav.data() + at, "data", 4) == 0) {
+      const size_t end = std::min(wav.size(), at + 8 + size);
+      return std::vector<char>(wav.begin() + static_cast<long>(at + 8), wav.begin() + static_cast<long>(end));
+    }
+    at += 8 + size + (size & 1);
+  }
+  return {};
+}
+
+class MpegRealLibraryTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = fs::temp_directory_path() / ("mpegplay-real-" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    // Three seconds of stereo with different tones left and right.
+    const std::string cmd = "cd '" + dir_.string() +
+                            "' && sox -n -r 44100 -c 2 -b 16 src.wav synth 3 sine 440 sine 660 vol 0.5 2>/dev/null"
+                            " && lame --quiet -b 128 src.wav song.mp3"
+                            " && mpg123 -q -w reference.wav song.mp3";
+    made_ = std::system(cmd.c_str()) == 0;
+  }
+  static void TearDownTestSuite() { fs::remove_all(dir_); }
+
+  void SetUp() override {
+    ASSERT_TRUE(made_) << "could not make the MP3 and its reference decoding with sox, lame and mpg123";
+    player.SetPathToDLL(REAL_DLL_DIR);
+    player.LoadDLL();
+    ASSERT_TRUE(player.Loaded());
+  }
+
+  void TearDown() override { player.UnloadDLL(); }
+
+  // Decodes the open-to-be stream into `out` the way the MP3 command drives
+  // the player; returns the positions seen.
+  std::vector<int32_t> DecodeTo(const fs::path& out) {
+    player.SetOutFilename(out.string());
+    player.SetOutputDevice(TOutputDevice::pcmfile);
+    player.Open();
+    EXPECT_GT(player.StreamLength(), 0);
+    QDeadlineTimer deadline(60000);
+    while (player.GetCurrentPos() == -1 && !deadline.hasExpired()) player.Play();
+    std::vector<int32_t> positions;
+    while (!player.ResetPlayerMode() && !deadline.hasExpired()) {
+      player.Play();
+      positions.push_back(player.GetCurrentPos());
+    }
+    EXPECT_FALSE(deadline.hasExpired()) << "decoding did not end";
+    player.Close();
+    return positions;
+  }
+
+  static fs::path dir_;
+  static bool made_;
+  TMPEGPlayer player;
+};
+
+fs::path MpegRealLibraryTest::dir_;
+bool MpegRealLibraryTest::made_ = false;
+
+TEST_F(MpegRealLibraryTest, PcmFileDecodingEqualsMpg123) {
+  player.SetStreamName((dir_ / "song.mp3").string());
+  const std::vector<int32_t> positions = DecodeTo(dir_ / "out.wav");
+  for (size_t i = 1; i < positions.size(); ++i) EXPECT_LE(positions[i - 1], positions[i]);
+  EXPECT_EQ(player.PlayedXTimes(), 0);
+
+  const std::vector<char> wav = ReadFile(dir_ / "out.wav");
+  ASSERT_GE(wav.size(), 44u);
+  EXPECT_EQ(std::string(wav.data() + 36, 4), "data");
+  EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
+  const std::vector<char> reference = WavData(ReadFile(dir_ / "reference.wav"));
+  ASSERT_FALSE(reference.empty());
+  EXPECT_EQ(wav.size() - 44, reference.size());
+  EXPECT_TRUE(std::vector<char>(wav.begin() + 44, wav.end()) == reference) << "samples differ from mpg123 -w";
+}
+
+struct MemorySource {
+  std::vector<char> bytes;
+  int32_t pos = 0;
+  int reads = 0;
+};
+
+TEST_F(MpegRealLibraryTest, StreamEventsFromMemoryGiveTheSameSamplesAsTheFile) {
+  player.SetStreamName((dir_ / "song.mp3").string());
+  DecodeTo(dir_ / "by-name.wav");
+
+  MemorySource source;
+  source.bytes = ReadFile(dir_ / "song.mp3");
+  ASSERT_FALSE(source.bytes.empty());
+  const auto size = static_cast<int32_t>(source.bytes.size());
+  player.OnOpenStream = [&](bool&, void*& context) { context = &source; };
+  player.OnReadStream = [size](void* context, void* buffer, int32_t toRead, int32_t& read, bool& res) {
+    auto* s = static_cast<MemorySource*>(context);
+    read = std::max(0, std::min(toRead, size - s->pos));
+    std::memcpy(buffer, s->bytes.data() + s->pos, static_cast<size_t>(read));
+    s->pos += read;
+    ++s->reads;
+    res = true;
+  };
+  player.OnSeekStream = [size](void* context, int32_t numbytes, int32_t moveMethod, int32_t& res) {
+    auto* s = static_cast<MemorySource*>(context);
+    const int32_t base = moveMethod == 0 ? 0 : moveMethod == 1 ? s->pos : size;
+    const int32_t target = base + numbytes;
+    if (target < 0 || target > size) {
+      res = -1;
+      return;
+    }
+    s->pos = target;
+    res = target;
+  };
+  player.OnGetStreamSize = [size](void*, int32_t& res) { res = size; };
+  player.SetFromStream(true);
+  DecodeTo(dir_ / "from-stream.wav");
+
+  EXPECT_GT(source.reads, 0);
+  const std::vector<char> byName = ReadFile(dir_ / "by-name.wav");
+  ASSERT_GT(byName.size(), 44u);
+  EXPECT_TRUE(ReadFile(dir_ / "from-stream.wav") == byName);
+}
+
+TEST_F(MpegRealLibraryTest, UnloadingWithAStreamOpenClosesIt) {
+  player.SetStreamName((dir_ / "song.mp3").string());
+  player.SetOutFilename((dir_ / "unload.wav").string());
+  player.SetOutputDevice(TOutputDevice::pcmfile);
+  player.Open();
+  player.Play();
+  player.UnloadDLL();
+  EXPECT_FALSE(player.Loaded());
+  EXPECT_FALSE(player.Opened());
+  // Loading again gives a library without a stream.
+  player.LoadDLL();
+  EXPECT_EQ(player.StreamLength(), 0);
+  player.Close();
+}
+
+TEST_F(MpegRealLibraryTest, MissingFileRaisesTheLibrarysInputError) {
+  player.SetStreamName((dir_ / "no-such.mp3").string());
+  try {
+    player.Open();
+    FAIL() << "no error for a missing file";
+  } catch (const TMPEGError& e) {
+    EXPECT_EQ(e.Message(), "Input stream error");
+    EXPECT_EQ(e.ErrorCode, 3);
+  }
+  EXPECT_FALSE(player.Opened());
+}
+
+}  // namespace
