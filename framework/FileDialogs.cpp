@@ -46,6 +46,12 @@ class TFileDialogWindow : public QFileDialog {
           const QString folder = QFileInfo(f).absolutePath();
           if (!QFileInfo(folder).isDir()) {
             QMessageBox::warning(this, windowTitle(), QStringLiteral("%1\nThe folder does not exist.").arg(folder));
+            // Back to the name for the user to correct it.
+            activateWindow();
+            if (auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+              nameBox->setFocus(Qt::OtherFocusReason);
+              nameBox->selectAll();
+            }
             return;
           }
         }
@@ -141,12 +147,7 @@ bool TOpenDialog::Execute() {
 
   // The name box shows FileName as it is, a full path included; set last so
   // that choosing the filter above cannot rewrite it.
-  if (auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-    nameBox->setText(FromUtf8(fileName_));
-    // The completion list would take the Enter meant for the dialog when a
-    // typed path matches a file.
-    nameBox->setCompleter(nullptr);
-  }
+  if (auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) nameBox->setText(FromUtf8(fileName_));
 
   QObject::connect(&dialog, &QFileDialog::directoryEntered, [this](const QString&) {
     if (OnFolderChange) OnFolderChange(*this);
@@ -166,6 +167,7 @@ bool TOpenDialog::Execute() {
     dialog.setFixedSize(dialog.size());
   }
   if (QScreen* screen = MainWindowScreen(Owner())) {
+    dialog.winId();  // the frame is known once the window exists
     const QRect monitor = screen->geometry();
     const QSize size = dialog.frameGeometry().size();
     dialog.move(monitor.x() + (monitor.width() - size.width()) / 2,

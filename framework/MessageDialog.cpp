@@ -249,6 +249,9 @@ void TMessageForm::reject() { done(mrCancel); }
 TModalResult TMessageForm::ShowModal() {
   QPointer<QWidget> previous = QApplication::activeWindow();
   const QRect screen = ActiveScreen()->geometry();
+  // The outer rectangle, frame included, is what is centred; the frame is
+  // known once the window exists.
+  winId();
   const QSize outer = frameGeometry().size();
   move(screen.x() + std::max(0, (screen.width() - outer.width()) / 2),
        screen.y() + std::max(0, (screen.height() - outer.height()) / 2));
