@@ -36,12 +36,11 @@ constexpr std::uint64_t kHundredthMantissa = 11805916207174113034ull;
 constexpr int kHundredthExponent = -70;
 
 int BitLength(u128 v) {
-  int n = 0;
-  while (v != 0) {
-    v >>= 1;
-    ++n;
-  }
-  return n;
+  const std::uint64_t hi = static_cast<std::uint64_t>(v >> 64);
+  const std::uint64_t lo = static_cast<std::uint64_t>(v);
+  if (hi != 0) return 128 - __builtin_clzll(hi);
+  if (lo != 0) return 64 - __builtin_clzll(lo);
+  return 0;
 }
 
 // Rounds v * 2^exp to a 64-bit mantissa, nearest even, as the FPU does.
@@ -424,7 +423,7 @@ QImage TGauge::Paint() const {
 
   XorInto(image, overlay);
 
-  if (showText_) {
+  if (showText_ && !image.isNull()) {
     const QString text = QString::asprintf("%d%%", percent);
     TBltBitmap textImage;
     textImage.MakeLike(image);
