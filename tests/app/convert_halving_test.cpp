@@ -23,6 +23,8 @@ struct HalvingCase {
   int gaugeMax;
 };
 
+void PrintTo(const HalvingCase& c, std::ostream* os) { *os << c.name; }
+
 class HalvingTable : public ::testing::TestWithParam<HalvingCase> {};
 
 TEST_P(HalvingTable, KeepsOddFramesAndEndsGaugeAtMaximum) {
