@@ -22,10 +22,6 @@ constexpr const char* kOutputDrivers = "pulse,alsa,oss,jack";
 constexpr double kLeadSeconds = 0.2;
 constexpr double kBlockSeconds = 0.02;
 
-// A stop waits this long for the device thread to silence the output; a
-// sound server that hangs must not hang the program.
-constexpr auto kIdleWaitLimit = std::chrono::seconds(2);
-
 }  // namespace
 
 MCIERROR WaveDevice::Open(MCIDEVICEID id, const std::string& path, std::unique_ptr<WaveDevice>& out) {
@@ -156,10 +152,6 @@ void WaveDevice::FinishPendingLocked(uint32_t code) {
   if (!pending_) return;
   pending_ = false;
   PostMciNotify(pendingCallback_, code, id_);
-}
-
-void WaveDevice::WaitForOutputIdleLocked(std::unique_lock<std::mutex>& lock) {
-  done_.wait_for(lock, kIdleWaitLimit, [&] { return !outputActive_ || mode_ == Mode::Playing || quit_; });
 }
 
 void WaveDevice::WaitForSegmentEndLocked(std::unique_lock<std::mutex>& lock, uint64_t segment) {
@@ -332,7 +324,6 @@ MCIERROR WaveDevice::Stop(uintptr_t flags, MCI_GENERIC_PARMS* params) {
     EndSegmentLocked(Mode::Stopped);
   }
   FinishPendingLocked(MCI_NOTIFY_ABORTED);
-  WaitForOutputIdleLocked(lock);
   if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
   return 0;
 }
@@ -344,8 +335,7 @@ MCIERROR WaveDevice::Pause(uintptr_t flags, MCI_GENERIC_PARMS* params) {
   if (mode_ == Mode::Playing) {
     pos_ = CurrentFrameLocked();
     EndSegmentLocked(Mode::Paused);
-    WaitForOutputIdleLocked(lock);
-  }
+    }
   if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
   return 0;
 }
@@ -384,7 +374,6 @@ MCIERROR WaveDevice::Seek(uintptr_t flags, MCI_SEEK_PARMS* params) {
   if (mode_ != Mode::Stopped) EndSegmentLocked(Mode::Stopped);
   FinishPendingLocked(MCI_NOTIFY_SUPERSEDED);
   pos_ = target;
-  WaitForOutputIdleLocked(lock);
   if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
   return 0;
 }

@@ -3,11 +3,11 @@
 //
 // Positions are sample frames inside and milliseconds at the command
 // interface. While playing, the position follows the wall clock from the
-// moment the first block reached the output (never ahead of what was handed
-// to it), and the device thread keeps at most a short lead of sound queued in
-// the output, so stop, pause and seek silence the output within a few tens of
-// milliseconds: the queued lead is dropped and the file is re-read from the
-// clock's position on the next play.
+// moment the first block went to the output (never ahead of what was handed
+// to it), and the device thread keeps only a short lead of sound queued ahead
+// of that clock. Stop, pause and seek return at once; the device thread drops
+// the queued sound as soon as the block it is handing over has been taken, and
+// the next play re-reads the file from the position the command kept.
 //
 // Threads: every public member may be called from any thread; the state the
 // commands and the device thread share lives under one mutex. The output
@@ -68,7 +68,6 @@ class WaveDevice {
   void EndSegmentLocked(Mode next);
   void ReplacePendingLocked(uintptr_t flags, uintptr_t callback);
   void FinishPendingLocked(uint32_t code);
-  void WaitForOutputIdleLocked(std::unique_lock<std::mutex>& lock);
   void WaitForSegmentEndLocked(std::unique_lock<std::mutex>& lock, uint64_t segment);
 
   void ThreadMain(std::promise<MCIERROR>* opened);
