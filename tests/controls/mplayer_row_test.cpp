@@ -13,12 +13,11 @@
 
 #include "MPlayer.h"
 #include "mplayer_fake_service.h"
+#include "mplayer_pixels.h"
 
 using ::testing::ElementsAre;
 
 namespace {
-
-enum Glyph { kEnabled = 0, kDisabled = 1, kColored = 2 };
 
 class RowTest : public ::testing::Test {
  protected:
@@ -41,19 +40,9 @@ class RowTest : public ::testing::Test {
   }
   void TearDown() override { window.reset(); }
 
-  QImage Pixels() const { return player->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-
-  // True when the glyph sits at (x, y) with its olive pixels in the face colour.
+  QImage Pixels() const { return ::Pixels(*player); }
   bool HasGlyph(const QImage& image, TMPBtnType button, Glyph index, int x, int y) const {
-    const QImage& glyph = player->Glyph(button, index);
-    const QRgb face = player->palette().color(QPalette::Button).rgb();
-    for (int gy = 0; gy < glyph.height(); ++gy)
-      for (int gx = 0; gx < glyph.width(); ++gx) {
-        QRgb expected = glyph.pixel(gx, gy);
-        if (expected == qRgb(128, 128, 0)) expected = face;
-        if (image.pixel(x + gx, y + gy) != expected) return false;
-      }
-    return true;
+    return ::HasGlyph(*player, image, button, index, x, y);
   }
 
   void Mouse(QEvent::Type type, int x, int y = 10) {

@@ -1,0 +1,158 @@
+// The main window's sequence on the real media service: a short WAV played
+// through the test's sound server, its end reported as a notification.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MPlayer.h"
+#include "mplayer_pixels.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+// A 22050 Hz 16-bit stereo WAV with a quiet tone of the given length.
+std::string WriteWav(const QTemporaryDir& dir, const char* name, double seconds) {
+  const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate);
+  const uint32_t dataBytes = frames * 4;
+  std::vector<char> bytes;
+  auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) bytes.push_back(char(v >> (8 * i))); };
+  auto put16 = [&](uint16_t v) { for (int i = 0; i < 2; ++i) bytes.push_back(char(v >> (8 * i))); };
+  auto tag = [&](const char* t) { bytes.insert(bytes.end(), t, t + 4); };
+  tag("RIFF"); put32(36 + dataBytes); tag("WAVE");
+  tag("fmt "); put32(16); put16(1); put16(2); put32(rate); put32(rate * 4); put16(4); put16(16);
+  tag("data"); put32(dataBytes);
+  for (uint32_t i = 0; i < frames; ++i) {
+    const auto s = static_cast<int16_t>(2000 * std::sin(i * 2 * M_PI * 440 / rate));
+    put16(uint16_t(s));
+    put16(uint16_t(s));
+  }
+  const std::string path = dir.filePath(name).toStdString();
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+class RealServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    window = std::make_unique<QWidget>();
+    window->resize(200, 120);
+    player = new TMediaPlayer(window.get());
+    player->Updating();
+    player->SetBounds(7, 81, 57, 23);
+    player->SetVisible(false);
+    player->SetVisibleButtons({btPlay, btStop});
+    player->SetColoredButtons({btPlay, btEject});
+    player->OnClick = [&](TMediaPlayer*, TMPBtnType b, bool&) { clicks.push_back(b); };
+    player->OnNotify = [&](TMediaPlayer* sender) {
+      results.push_back(sender->NotifyResult());
+      sender->SetNotify(true);
+      modesInNotify.push_back(sender->Mode());
+    };
+    player->Updated();
+    player->Loaded();
+  }
+  void TearDown() override { window.reset(); }
+
+  void Click(int x) {
+    const QPointF pos(x, 10);
+    QMouseEvent press(QEvent::MouseButtonPress, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(player, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(player, &release);
+  }
+
+  // Runs the event loop until a notification arrived; the limit only keeps a
+  // lost notification from hanging the run.
+  bool WaitForNotify() {
+    const size_t before = results.size();
+    QDeadlineTimer limit(20000);
+    while (results.size() == before && !limit.hasExpired())
+      QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    return results.size() > before;
+  }
+
+  void OpenForPlayback(const std::string& path) {
+    player->SetFileName(path);
+    player->Open();
+    player->SetNotify(true);
+    player->SetVisible(true);
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<QWidget> window;
+  TMediaPlayer* player = nullptr;
+  std::vector<TMPBtnType> clicks;
+  std::vector<TMPNotifyValues> results;
+  std::vector<TMPModes> modesInNotify;
+};
+
+TEST_F(RealServiceTest, PlayToTheEndReportsSuccessAndLightsPlayAgain) {
+  OpenForPlayback(WriteWav(dir, "short.wav", 0.4));
+  ASSERT_NE(player->DeviceId(), 0);
+  QImage image = Pixels(*player);
+  EXPECT_TRUE(HasGlyph(*player, image, btPlay, kColored, 6, 3));
+  EXPECT_TRUE(HasGlyph(*player, image, btStop, kDisabled, 34, 3));
+
+  Click(10);
+  EXPECT_THAT(clicks, ElementsAre(btPlay));
+  EXPECT_EQ(player->LastError(), 0u);
+  image = Pixels(*player);
+  EXPECT_TRUE(HasGlyph(*player, image, btPlay, kDisabled, 6, 3));
+  EXPECT_TRUE(HasGlyph(*player, image, btStop, kEnabled, 34, 3));
+
+  ASSERT_TRUE(WaitForNotify());
+  EXPECT_THAT(results, ElementsAre(nrSuccessful));
+  EXPECT_THAT(modesInNotify, ElementsAre(mdStopped));
+  image = Pixels(*player);
+  EXPECT_TRUE(HasGlyph(*player, image, btPlay, kColored, 6, 3));
+  EXPECT_TRUE(HasGlyph(*player, image, btStop, kDisabled, 34, 3));
+}
+
+TEST_F(RealServiceTest, StopInTheMiddleEndsThePlay) {
+  OpenForPlayback(WriteWav(dir, "long.wav", 5.0));
+  Click(10);
+  ASSERT_EQ(player->Mode(), mdPlaying);
+  Click(40);
+  EXPECT_THAT(clicks, ElementsAre(btPlay, btStop));
+  EXPECT_EQ(player->LastError(), 0u);
+  EXPECT_EQ(player->Mode(), mdStopped);
+  QImage image = Pixels(*player);
+  EXPECT_TRUE(HasGlyph(*player, image, btPlay, kColored, 6, 3));
+  EXPECT_TRUE(HasGlyph(*player, image, btStop, kDisabled, 34, 3));
+  // The interrupted play still reports, as aborted.
+  ASSERT_TRUE(WaitForNotify());
+  EXPECT_THAT(results, ElementsAre(nrAborted));
+  EXPECT_TRUE(HasGlyph(*player, Pixels(*player), btPlay, kColored, 6, 3));
+}
+
+TEST_F(RealServiceTest, FileThatIsNoSoundRaisesTheServiceText) {
+  const std::string path = dir.filePath("not-a-sound.wav").toStdString();
+  std::ofstream(path) << "plain text";
+  player->SetFileName(path);
+  try {
+    player->Open();
+    FAIL() << "no exception";
+  } catch (const EMCIDeviceError& e) {
+    EXPECT_FALSE(e.Message().empty());
+    EXPECT_NE(e.Message(), "Code d'erreur inconnu");
+  }
+  EXPECT_NE(player->LastError(), 0u);
+  EXPECT_EQ(player->DeviceId(), 0);
+}
+
+}  // namespace
