@@ -107,6 +107,14 @@ TEST_F(MpegLoadTest, UnloadClosesAnOpenStreamFirst) {
   ExpectMPEGError([&] { player.Play(); }, kNotLoaded, 0);
 }
 
+TEST_F(MpegLoadTest, LoadingAgainUnloadsTheFirstLibraryProperly) {
+  LoadAndStart();
+  player.LoadDLL();
+  EXPECT_EQ(EntryCalls(), Calls({"Close()", "deinit()", "init()"}));
+  EXPECT_TRUE(player.Loaded());
+  EXPECT_FALSE(player.Opened());
+}
+
 TEST_F(MpegLoadTest, UnloadWithoutStreamOnlyDeinitialises) {
   Load();
   player.UnloadDLL();
