@@ -177,6 +177,8 @@ struct ExtensionCase {
   bool extensionDifferent;
 };
 
+void PrintTo(const ExtensionCase& c, std::ostream* os) { *os << c.name; }
+
 class TypedExtension : public FileDialogRun, public ::testing::WithParamInterface<ExtensionCase> {};
 
 TEST_P(TypedExtension, FollowsTheDefaultExtension) {

@@ -161,6 +161,8 @@ struct AnswerCase {
   TModalResult expected;
 };
 
+void PrintTo(const AnswerCase& c, std::ostream* os) { *os << c.name; }
+
 class ConfirmationAnswer : public ::testing::TestWithParam<AnswerCase> {};
 
 TEST_P(ConfirmationAnswer, GivesTheResultOfTheButtonPressed) {
@@ -224,6 +226,20 @@ INSTANTIATE_TEST_SUITE_P(Ways, PlainMessageClose,
                                            AnswerCase{"Escape", [](QWidget* d) { Key(d, Qt::Key_Escape); }, mrOk},
                                            AnswerCase{"CloseBox", [](QWidget* d) { CloseBox(d); }, mrCancel}),
                          [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
+
+TEST(MessageDialog, AcceleratorsAreTheMarkedLettersAndHelpDoesNotClose) {
+  const TMsgDlgButtons set{TMsgDlgBtn::mbOK, TMsgDlgBtn::mbIgnore, TMsgDlgBtn::mbHelp};
+  // "I" is the letter of "A&ide", not the first letter of "I&gnorer".
+  DialogDriver help([](QWidget* d) {
+    Key(d, Qt::Key_I);
+    Key(d, Qt::Key_Escape);
+  });
+  EXPECT_EQ(MessageDialog("Retry later?", TMsgDlgType::mtWarning, set, 0), mrOk);
+  EXPECT_TRUE(help.Ran());
+  DialogDriver ignore([](QWidget* d) { Key(d, Qt::Key_G); });
+  EXPECT_EQ(MessageDialog("Retry later?", TMsgDlgType::mtWarning, set, 0), mrIgnore);
+  EXPECT_TRUE(ignore.Ran());
+}
 
 TEST(MessageDialog, OtherWindowsTakeNoInputAndThePreviousWindowIsActiveAfter) {
   QWidget main;
