@@ -320,6 +320,17 @@ TEST(GaugePaint, TextOnlyInvertsAndIsAbsentWhenHidden) {
   }
 }
 
+TEST(GaugePaint, DisabledGaugeDrawsTheSame) {
+  for (TGaugeKind kind : {TGaugeKind::gkHorizontalBar, TGaugeKind::gkNeedle}) {
+    auto gauge = ShownGauge(120, 40);
+    gauge->SetKind(kind);
+    gauge->SetProgress(63);
+    const QImage enabled = OnScreen(*gauge);
+    gauge->setEnabled(false);
+    EXPECT_EQ(OnScreen(*gauge), enabled) << static_cast<int>(kind);
+  }
+}
+
 TEST(GaugePaint, TextIsClippedToThePaintRectangle) {
   // Far too small for "100%": nothing may land on the frame.
   auto gauge = ShownGauge(8, 5);
