@@ -11,6 +11,8 @@
 
 #include "Application.h"
 
+// The glyphs live in this static library; their registration must be pulled in
+// by hand (and from the global namespace).
 static void InitGlyphResources() { Q_INIT_RESOURCE(glyphs); }
 
 namespace {
@@ -564,6 +566,8 @@ void TMediaPlayer::Open() {
 }
 
 void TMediaPlayer::QueryCapabilities() {
+  // Describes the device now open, not every device opened before it.
+  capabilities_ = TMPDevCapsSet{};
   auto query = [&](uint32_t item) {
     MCI_GETDEVCAPS_PARMS params{};
     params.dwCallback = Callback();

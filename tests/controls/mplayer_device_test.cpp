@@ -187,6 +187,54 @@ TEST_F(PlayerTest, CapabilitiesDecideTheAutomaticButtons) {
   EXPECT_EQ(wheres[1].flags, MCI_WAIT | MCI_ANIM_WHERE_DESTINATION);
 }
 
+TEST_F(PlayerTest, ReopenDescribesTheNewDeviceOnly) {
+  service.devcaps[MCI_GETDEVCAPS_CAN_EJECT] = 1;
+  player->Open();
+  ASSERT_TRUE(player->Capabilities().Contains(capCanEject));
+  service.devcaps[MCI_GETDEVCAPS_CAN_EJECT] = 0;
+  player->Open();
+  EXPECT_EQ(player->Capabilities(), TMPDevCapsSet{capCanPlay});
+  EXPECT_FALSE(player->AutoButtons().Contains(btEject));
+  service.log.clear();
+  player->Eject();
+  EXPECT_TRUE(service.log.empty());
+}
+
+TEST_F(PlayerTest, DisplayWindowIsGivenToAVideoDeviceAndTakenBackWhenFreed) {
+  service.devcaps[MCI_GETDEVCAPS_HAS_VIDEO] = 1;
+  auto display = std::make_unique<QWidget>();
+  player->SetDisplay(display.get());  // stored for the next Open
+  EXPECT_TRUE(service.log.empty());
+  player->Open();
+  auto windows = service.Sent(MCI_WINDOW);
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(windows[0].flags, MCI_WAIT | MCI_ANIM_WINDOW_HWND);
+  EXPECT_EQ(windows[0].window, static_cast<uintptr_t>(display->winId()));
+  display.reset();
+  windows = service.Sent(MCI_WINDOW);
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[1].window, 0u);
+  EXPECT_EQ(player->Display(), nullptr);
+}
+
+TEST_F(PlayerTest, RefusedDisplayWindowIsDropped) {
+  service.devcaps[MCI_GETDEVCAPS_HAS_VIDEO] = 1;
+  player->Open();
+  service.failures[MCI_WINDOW] = MCIERR_NO_WINDOW;
+  QWidget display;
+  player->SetDisplay(&display);
+  EXPECT_EQ(player->Display(), nullptr);
+  EXPECT_EQ(player->LastError(), MCIERR_NO_WINDOW);
+}
+
+TEST_F(PlayerTest, FreedDisplayStoredBeforeOpenIsForgotten) {
+  auto display = std::make_unique<QWidget>();
+  player->SetDisplay(display.get());
+  display.reset();
+  EXPECT_EQ(player->Display(), nullptr);
+  EXPECT_TRUE(service.log.empty());
+}
+
 TEST_F(PlayerTest, OpenOfAPlayingDeviceLightsStop) {
   service.status[MCI_STATUS_MODE] = MCI_MODE_PLAY;
   player->Open();

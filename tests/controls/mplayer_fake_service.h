@@ -25,6 +25,7 @@ struct RecordedCommand {
   uint32_t to = 0;
   uint32_t frames = 0;
   uint32_t timeFormat = 0;
+  uintptr_t window = 0;
 };
 
 class RecordingMciService : public IMciService {
@@ -95,6 +96,9 @@ class RecordingMciService : public IMciService {
         break;
       case MCI_STEP:
         c.frames = static_cast<MCI_ANIM_STEP_PARMS*>(params)->dwFrames;
+        break;
+      case MCI_WINDOW:
+        c.window = static_cast<MCI_ANIM_WINDOW_PARMS*>(params)->hWnd;
         break;
       case MCI_WHERE:
         static_cast<MCI_ANIM_RECT_PARMS*>(params)->rc = sourceRect;
