@@ -10,7 +10,14 @@
 #include <QStatusBar>
 
 #include "Application.h"
+#include "FileDialogs.h"
+#include "GameSoundConversion.h"
+#include "Gauges.h"
+#include "MPEGPlay.h"
+#include "Mp3ToWavCommand.h"
+#include "OpticalDisc.h"
 #include "PathUtils.h"
+#include "PlaybackCommand.h"
 
 namespace {
 
@@ -26,6 +33,9 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 }
 
 }  // namespace
+
+void TControlState::SetEnabled(bool enabled) { widget_->setEnabled(enabled); }
+void TControlState::SetVisible(bool visible) { widget_->setVisible(visible); }
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setObjectName("Form1");
@@ -68,6 +78,13 @@ void TForm1::BuildControls() {
   black.setColor(QPalette::WindowText, Qt::black);
   Label1->setPalette(black);
 
+  Gauge1 = new TGauge(this);
+  Gauge1->setObjectName("Gauge1");
+  Gauge1->BeginLoading();
+  Gauge1->setGeometry(2, 112, 343, 18);
+  Gauge1->SetProgress(0);
+  Gauge1->EndLoading();
+
   Label2 = new QLabel(QString::fromUtf8(kAttribution), this);
   Label2->setObjectName("Label2");
   Label2->setGeometry(8, 30, 337, 17);
@@ -77,6 +94,20 @@ void TForm1::BuildControls() {
   BitBtn2->setToolTip(QStringLiteral("If Mp3 is choosed, need to decode first"));
   BitBtn4 = MakeButton(this, "BitBtn4", QStringLiteral("Play Wav /Mp3"), QRect(54, 54, 103, 22));
   BitBtn4->setToolTip(QStringLiteral("Play  WAV or MP3"));
+
+  MediaPlayer1 = new TMediaPlayer(this);
+  MediaPlayer1->setObjectName("MediaPlayer1");
+  MediaPlayer1->Updating();
+  MediaPlayer1->SetBounds(7, 81, 57, 23);
+  MediaPlayer1->SetColoredButtons(TButtonSet{btPlay, btEject});
+  MediaPlayer1->SetVisibleButtons(TButtonSet{btPlay, btStop});
+  MediaPlayer1->SetVisible(false);
+  MediaPlayer1->OnClick = [this](TMediaPlayer*, TMPBtnType button, bool& doDefault) {
+    MediaPlayer1Click(button, doDefault);
+  };
+  MediaPlayer1->OnNotify = [this](TMediaPlayer*) { MediaPlayer1Notify(); };
+  MediaPlayer1->Updated();
+  MediaPlayer1->Loaded();
 
   BitBtn6 = MakeButton(this, "BitBtn6", QString(), QRect(8, 81, 25, 23));
   QIcon stopGlyph;
@@ -96,10 +127,28 @@ void TForm1::BuildControls() {
 
   BitBtn1 = MakeButton(this, "BitBtn1", QStringLiteral("Convert Wav as GP3 / GP4 sound format"), QRect(54, 81, 238, 22));
 
-  // Tab order of the form: BitBtn2, BitBtn4, (MediaPlayer1), BitBtn6, BitBtn1.
+  OpenDialog1 = std::make_unique<TOpenDialog>(this);
+  MPEGPlayer1 = std::make_unique<TMPEGPlayer>();
+  MPEGPlayer1->SetTimerGuard([](const std::function<void()>& tick) { Guarded(tick); });
+  SaveDialog1 = std::make_unique<TSaveDialog>(this);
+  SaveDialog1->SetTitle("Select your Grand Prix 3\\Sound  Directory");
+  SaveDialog1->SetFilter("GP3/GP4 Sounds|bsound*.16;tk*.st1");
+
+  // Tab order of the form: BitBtn2, BitBtn4, MediaPlayer1, BitBtn6, BitBtn1.
   setTabOrder(BitBtn2, BitBtn4);
-  setTabOrder(BitBtn4, BitBtn6);
+  setTabOrder(BitBtn4, MediaPlayer1);
+  setTabOrder(MediaPlayer1, BitBtn6);
   setTabOrder(BitBtn6, BitBtn1);
+
+  bitBtn1State_ = std::make_unique<TControlState>(BitBtn1);
+  bitBtn2State_ = std::make_unique<TControlState>(BitBtn2);
+  bitBtn4State_ = std::make_unique<TControlState>(BitBtn4);
+  bitBtn6State_ = std::make_unique<TControlState>(BitBtn6);
+  mediaPlayer1State_ = std::make_unique<TControlState>(MediaPlayer1);
+  playback_ = std::make_unique<TPlaybackCommand>(
+      TPlaybackParts{*OpenDialog1, *this, *MediaPlayer1, *MPEGPlayer1, *bitBtn1State_, *bitBtn2State_, *bitBtn4State_,
+                     *bitBtn6State_, *mediaPlayer1State_},
+      State);
 
   connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
   connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn2Click(); }); });
@@ -107,26 +156,56 @@ void TForm1::BuildControls() {
   connect(BitBtn6, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn6Click(); }); });
 }
 
-void TForm1::FormCreate() { SetUpSharedState(); }
-
-void TForm1::SetUpSharedState() {
-  AppDir = GetCurrentDir() + "/";
-  Settings = std::make_unique<TIniFile>(AppDir + "S16c.ini");
-  Gp3Dir = Settings->ReadText("Directory", "Gp3", "");
-  WavDir = Settings->ReadText("Directory", "Wav", "");
+void TForm1::FormCreate() {
+  // A library that cannot be loaded is reported (after this returns, before
+  // the window shows), but every command still gets its application
+  // directory and settings object.
+  try {
+    MPEGPlayer1->LoadDLL();
+  } catch (...) {
+    SetUpSharedState();
+    throw;
+  }
+  SetUpSharedState();
 }
 
-void TForm1::FormClose() { Settings.reset(); }
+void TForm1::SetUpSharedState() {
+  State.AppDir = GetCurrentDir() + "/";
+  State.Settings = std::make_unique<TIniFile>(State.AppDir + "S16c.ini");
+  State.Gp3Dir = State.Settings->ReadText("Directory", "Gp3", "");
+  State.WavDir = State.Settings->ReadText("Directory", "Wav", "");
+}
 
-void TForm1::BitBtn1Click() {}
-void TForm1::BitBtn2Click() {}
-void TForm1::BitBtn4Click() {}
-void TForm1::BitBtn6Click() {}
+void TForm1::FormClose() {
+  State.Settings.reset();
+  MPEGPlayer1->UnloadDLL();
+}
+
+void TForm1::BitBtn1Click() {
+  TGameSoundConversion command(*OpenDialog1, *SaveDialog1, *messages_, *this, *Gauge1, State.Settings.get(),
+                               State.AppDir, State.WavDir, State.Gp3Dir, State.HalvingSucceeded);
+  command.Run();
+}
+
+void TForm1::BitBtn2Click() {
+  TMp3ToWavCommand command({*OpenDialog1, *messages_, *this, *Gauge1, *MPEGPlayer1, *bitBtn1State_, *bitBtn2State_,
+                            *bitBtn4State_, *mediaPlayer1State_},
+                           State, VANTREL_INSTALLED_LIBDIR,
+                           [](const std::string& fileName) { return LiesOnOpticalDisc(fileName, nullptr); });
+  command.Run();
+}
+
+void TForm1::BitBtn4Click() { playback_->BitBtn4Click(); }
+void TForm1::BitBtn6Click() { playback_->BitBtn6Click(); }
+void TForm1::MediaPlayer1Click(TMPBtnType button, bool& doDefault) { playback_->MediaPlayer1Click(button, doDefault); }
+void TForm1::MediaPlayer1Notify() { playback_->MediaPlayer1Notify(); }
 
 std::string TForm1::StatusText() const { return statusPanel_->text().toStdString(); }
 
 void TForm1::SetStatusText(const std::string& text) { statusPanel_->setText(QString::fromStdString(text)); }
 
+// The commands keep the user-interface thread busy; the status bar must show
+// each step before the next one starts.
 void TForm1::RepaintWindow() { repaint(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {

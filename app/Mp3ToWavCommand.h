@@ -1,0 +1,51 @@
+#pragma once
+// "Convert Mp3 as Wav": decodes a chosen MP3 into a WAV beside it (or into a
+// picked folder when the MP3 lies on an optical disc), driving the MPEG player
+// with its file output and showing the position on the gauge.
+
+#include <functional>
+#include <string>
+
+#include "DialogTypes.h"
+#include "SharedState.h"
+
+class TMPEGPlayer;
+
+struct TMp3ToWavParts {
+  IFileDialog& OpenDialog1;
+  IMessages& Messages;
+  IStatusLine& Status;
+  IProgressGauge& Gauge1;
+  TMPEGPlayer& MPEGPlayer1;
+  IControlState& BitBtn1;
+  IControlState& BitBtn2;
+  IControlState& BitBtn4;
+  IControlState& MediaPlayer1;
+};
+
+class TMp3ToWavCommand {
+ public:
+  // Tells whether a file lies on a mounted optical disc.
+  using OpticalDiscTest = std::function<bool(const std::string& fileName)>;
+
+  // installedLibraryDir: the fixed place of the decoder library, besides the
+  // application directory.
+  TMp3ToWavCommand(TMp3ToWavParts parts, TSharedState& state, std::string installedLibraryDir,
+                   OpticalDiscTest onOpticalDisc);
+
+  // The handler of the button. Raises the player's errors after returning the
+  // window to idle.
+  void Run();
+
+ private:
+  void EnableControls();
+  void Decode();
+
+  TMp3ToWavParts p_;
+  TSharedState& s_;
+  std::string installedLibraryDir_;
+  OpticalDiscTest onOpticalDisc_;
+};
+
+// The decoder library's file name, in the application directory or the fixed place.
+extern const char* const kDecoderLibraryFileName;

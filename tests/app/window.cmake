@@ -1,0 +1,4 @@
+find_package(Qt6 REQUIRED COMPONENTS Test)
+vantrel_add_test(window_tests QT
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/window_test.cpp
+  LIBS mainwindow Qt6::Test)

@@ -1,0 +1,127 @@
+// The main window as built: its controls, its start-up and its close.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "Application.h"
+#include "Unit1.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// No error box may block a test: every message the window would show is
+// recorded instead, and a test that did not expect one fails.
+class NoErrorBoxes : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override {
+    Application().SetErrorBoxHook([](const std::string&, const std::string& text) {
+      ADD_FAILURE() << "unexpected error box: " << text;
+    });
+  }
+};
+const bool kHookInstalled = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new NoErrorBoxes);
+  return true;
+}();
+
+// Runs a test body with the process's working directory set to a new folder.
+class InFreshFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vantrel-window-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    old_ = fs::current_path();
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(old_);
+    fs::remove_all(dir_);
+  }
+  fs::path dir_, old_;
+};
+
+TEST_F(InFreshFolder, WithoutSettingsFileBothFoldersAreEmpty) {
+  TForm1 form;
+  EXPECT_EQ(form.State.AppDir, dir_.string() + "/");
+  ASSERT_NE(form.State.Settings, nullptr);
+  EXPECT_EQ(form.State.Settings->FileName(), dir_.string() + "/S16c.ini");
+  EXPECT_EQ(form.State.Gp3Dir, "");
+  EXPECT_EQ(form.State.WavDir, "");
+  EXPECT_FALSE(fs::exists(dir_ / "S16c.ini"));
+}
+
+TEST_F(InFreshFolder, ReadsBothRememberedFolders) {
+  std::ofstream(dir_ / "S16c.ini") << "[Directory]\nGp3=/games/gp3/sound/\nWav=/home/me/sounds/\n";
+  TForm1 form;
+  EXPECT_EQ(form.State.Gp3Dir, "/games/gp3/sound/");
+  EXPECT_EQ(form.State.WavDir, "/home/me/sounds/");
+}
+
+TEST(WindowStart, InTheRootFolderTheApplicationDirectoryEndsInTwoDelimiters) {
+  const fs::path old = fs::current_path();
+  fs::current_path("/");
+  TForm1 form;
+  fs::current_path(old);
+  EXPECT_EQ(form.State.AppDir, "//");
+  EXPECT_EQ(form.State.Settings->FileName(), "//S16c.ini");
+}
+
+TEST_F(InFreshFolder, WindowIsAFixedDialogWithItsControls) {
+  TForm1 form;
+  form.show();
+  EXPECT_EQ(form.windowTitle(), "Vantrel  V2.0");
+  EXPECT_EQ(form.size(), QSize(346, 155));
+  EXPECT_EQ(form.minimumSize(), form.maximumSize());
+  EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+  struct Expected {
+    QPushButton* button;
+    QRect geometry;
+    const char* text;
+    const char* hint;
+    bool visible;
+  };
+  const Expected buttons[] = {
+      {form.BitBtn2, QRect(170, 54, 121, 22), "Convert Mp3 as Wav", "If Mp3 is choosed, need to decode first", true},
+      {form.BitBtn4, QRect(54, 54, 103, 22), "Play Wav /Mp3", "Play  WAV or MP3", true},
+      {form.BitBtn6, QRect(8, 81, 25, 23), "", "", false},
+      {form.BitBtn1, QRect(54, 81, 238, 22), "Convert Wav as GP3 / GP4 sound format", "", true},
+  };
+  for (const Expected& e : buttons) {
+    SCOPED_TRACE(e.text);
+    EXPECT_EQ(e.button->geometry(), e.geometry);
+    EXPECT_EQ(e.button->text(), e.text);
+    EXPECT_EQ(e.button->toolTip(), e.hint);
+    EXPECT_EQ(e.button->isVisible(), e.visible);
+    EXPECT_TRUE(e.button->isEnabled());
+  }
+  EXPECT_FALSE(form.BitBtn6->icon().isNull());
+  EXPECT_EQ(form.Label1->text(), "Serafon");
+  EXPECT_EQ(form.Label1->geometry(), QRect(8, 8, 330, 19));
+  EXPECT_TRUE(form.Label1->font().bold());
+  EXPECT_EQ(form.Label1->font().pixelSize(), 16);
+  EXPECT_EQ(form.StatusBar1->geometry(), QRect(0, 136, 346, 19));
+  EXPECT_FALSE(form.StatusText().empty());
+  EXPECT_FALSE(form.windowIcon().isNull());
+}
+
+TEST_F(InFreshFolder, CloseFreesTheSettingsObject) {
+  TForm1 form;
+  form.show();
+  ASSERT_NE(form.State.Settings, nullptr);
+  form.close();
+  EXPECT_EQ(form.State.Settings, nullptr);
+}
+
+}  // namespace
