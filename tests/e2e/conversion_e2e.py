@@ -24,6 +24,14 @@ def convert(desk, window, wav_path, game_path, answer=None):
         desk.wait_gone("^Confirmation$")
 
 
+def read(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError:
+        return None
+
+
 def expect(condition, what):
     if not condition:
         raise E2EFailure(what)
@@ -47,18 +55,18 @@ def main():
 
         target = os.path.join(game, "bsound01.16")
         convert(desk, window, wavs[22050], target)
+        desk.wait_until("22050 Hz: the game file is the WAV less its 44-byte header",
+                        lambda: read(target) == read(wavs[22050])[44:])
         desk.wait_status("That's right")
-        expect(open(target, "rb").read() == open(wavs[22050], "rb").read()[44:],
-               "22050 Hz: the game file is the WAV less its 44-byte header")
         expect(not os.path.exists(target + ".bak"), "22050 Hz: no backup of a file that did not exist")
 
         target = os.path.join(game, "tk01.st1")
         with open(target, "wb") as f:
             f.write(b"original game sound")
         convert(desk, window, wavs[44100], target)
+        desk.wait_until("44100 Hz: the game file is the halved data",
+                        lambda: read(target) == halved(read(wavs[44100])))
         desk.wait_status("That's right")
-        expect(open(target, "rb").read() == halved(open(wavs[44100], "rb").read()),
-               "44100 Hz: the game file is the halved data")
         expect(open(target + ".bak", "rb").read() == b"original game sound", "44100 Hz: the backup keeps the old file")
         expect(not os.path.exists(os.path.join(workdir, "tone44100.wav")), "44100 Hz: the temporary file is gone")
 
@@ -68,9 +76,9 @@ def main():
         expect(not os.path.exists(target), "48000 Hz, No: nothing written")
 
         convert(desk, window, wavs[48000], target, answer="Return")
+        desk.wait_until("48000 Hz, Yes: the data is copied unchanged",
+                        lambda: read(target) == read(wavs[48000])[44:])
         desk.wait_status("That's right")
-        expect(open(target, "rb").read() == open(wavs[48000], "rb").read()[44:],
-               "48000 Hz, Yes: the data is copied unchanged")
 
         ini = open(os.path.join(workdir, "S16c.ini")).read()
         expect("[Directory]" in ini and "Wav=" + sounds + "/" in ini and "Gp3=" + game + "/" in ini,

@@ -71,6 +71,7 @@ class Desktop:
 
     def start_program(self):
         os.makedirs(self.workdir, exist_ok=True)
+        os.makedirs(self.artifacts, exist_ok=True)
         self.log = open(os.path.join(self.artifacts, "program.log"), "ab")
         self.app = subprocess.Popen([self.executable], cwd=self.workdir, env=self.env,
                                     stdout=self.log, stderr=self.log)
@@ -164,6 +165,17 @@ class Desktop:
                 return
             time.sleep(0.1)
         raise E2EFailure("status bar shows %r, expected %r" % (seen, expected))
+
+    def wait_until(self, what, predicate, timeout=30):
+        """Polls until predicate() is true; fails naming what was awaited."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            self.check_alive()
+            if predicate():
+                print("ok:", what)
+                return
+            time.sleep(0.1)
+        raise E2EFailure("timed out waiting for: " + what)
 
     def button_state(self, caption):
         """(visible, enabled) of the push button with this caption."""

@@ -12,6 +12,7 @@ def wav_bytes(rate, frames, channels=2, bits=16):
 
 
 def halved(wav):
-    """Frames 1, 3, 5 ... of the data (4 bytes each), and the bytes of a last incomplete odd frame."""
+    """Frames 1, 3, 5 ... of the data counted from 0 (4 bytes each), with the
+    bytes of a last incomplete odd frame."""
     data = wav[44:]
-    return b"".join(data[i:i + 4] for i in range(0, len(data), 8))
+    return b"".join(data[i + 4:i + 8] for i in range(0, len(data), 8))
