@@ -69,12 +69,15 @@ class Desktop:
                     proc.kill()
         return False
 
-    def start_program(self):
+    def start_program_without_waiting(self):
         os.makedirs(self.workdir, exist_ok=True)
         os.makedirs(self.artifacts, exist_ok=True)
         self.log = open(os.path.join(self.artifacts, "program.log"), "ab")
         self.app = subprocess.Popen([self.executable], cwd=self.workdir, env=self.env,
                                     stdout=self.log, stderr=self.log)
+
+    def start_program(self):
+        self.start_program_without_waiting()
         return self.wait_window("^Vantrel  V2\\.0$")
 
     def quit_program(self):
