@@ -6,6 +6,22 @@
 
 const char* const kDecoderLibraryFileName = "libmpegdll.so";
 
+namespace {
+
+// Names are UTF-8, so the last four characters may take more than four bytes;
+// cutting bytes could split a character and leave a name that is not text.
+std::string WithoutLastFourCharacters(const std::string& name) {
+  size_t end = name.size();
+  for (int n = 0; n < 4; ++n) {
+    if (end == 0) return std::string();
+    --end;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+  }
+  return name.substr(0, end);
+}
+
+}  // namespace
+
 TMp3ToWavCommand::TMp3ToWavCommand(TMp3ToWavParts parts, TSharedState& state, std::string installedLibraryDir,
                                    OpticalDiscTest onOpticalDisc)
     : p_(parts),
@@ -52,7 +68,7 @@ void TMp3ToWavCommand::Run() {
   }
 
   s_.Mp3FileName = ExtractFileName(mp3Path);
-  s_.OutBaseName = s_.Mp3FileName.size() > 4 ? s_.Mp3FileName.substr(0, s_.Mp3FileName.size() - 4) : std::string();
+  s_.OutBaseName = WithoutLastFourCharacters(s_.Mp3FileName);
   const std::string outputPath = outputFolder + s_.OutBaseName + ".wav";
 
   try {

@@ -1,0 +1,504 @@
+// "Convert Mp3 as Wav" on real MP3s made by sox and lame, decoded by the real
+// decoder library through the real player, with a real gauge. The dialogs,
+// the status line and the buttons are stand-ins that write every call into
+// one log, so the order of the control changes shows.
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QWidget>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Gauges.h"
+#include "MPEGPlay.h"
+#include "Mp3ToWavCommand.h"
+#include "OpticalDisc.h"
+#include "convert_support.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class RecordingControl : public IControlState {
+ public:
+  RecordingControl(std::string name, Log& log) : name_(std::move(name)), log_(log) {}
+  void SetEnabled(bool v) override {
+    enabled = v;
+    log_.push_back(name_ + (v ? " enabled" : " disabled"));
+  }
+  void SetVisible(bool v) override { log_.push_back(name_ + (v ? " shown" : " hidden")); }
+  bool enabled = true;
+
+ private:
+  std::string name_;
+  Log& log_;
+};
+
+class RecordingStatus : public IStatusLine {
+ public:
+  explicit RecordingStatus(Log& log) : log_(log) {}
+  std::string StatusText() const override { return text; }
+  void SetStatusText(const std::string& t) override {
+    text = t;
+    log_.push_back("status " + t);
+  }
+  void RepaintWindow() override {
+    log_.push_back("repaint");
+    if (onRepaint) onRepaint();
+  }
+  std::string text = "attribution";
+  std::function<void()> onRepaint;
+
+ private:
+  Log& log_;
+};
+
+struct PickCall {
+  std::string prompt, root;
+};
+
+class RecordingMessages : public IMessages {
+ public:
+  explicit RecordingMessages(Log& log) : log_(log) {}
+  TModalResult MessageDialog(const std::string& text, TMsgDlgType, TMsgDlgButtons, int) override {
+    log_.push_back("dialog " + text);
+    return mrOk;
+  }
+  void PlainMessage(const std::string& text) override {
+    plain.push_back(text);
+    log_.push_back("message " + text);
+  }
+  bool PickDirectory(const std::string& prompt, const std::string& root, std::string& directory) override {
+    picks.push_back({prompt, root});
+    log_.push_back("pick");
+    directory = picked;
+    return !picked.empty();
+  }
+  std::string picked;  // empty: the user cancels
+  std::vector<std::string> plain;
+  std::vector<PickCall> picks;
+
+ private:
+  Log& log_;
+};
+
+// The real gauge, with every bound and value the command gives it logged.
+class LoggedGauge : public IProgressGauge {
+ public:
+  LoggedGauge(TGauge& gauge, Log& log) : gauge_(gauge), log_(log) {}
+  int Progress() const override { return gauge_.Progress(); }
+  void SetProgress(int v) override {
+    log_.push_back("gauge " + std::to_string(v));
+    gauge_.SetProgress(v);
+  }
+  int MaxValue() const override { return gauge_.MaxValue(); }
+  void SetMaxValue(int v) override {
+    log_.push_back("gauge max " + std::to_string(v));
+    gauge_.SetMaxValue(v);
+  }
+
+ private:
+  TGauge& gauge_;
+  Log& log_;
+};
+
+const Log kDisable = {"BitBtn1 disabled", "BitBtn2 disabled", "BitBtn4 disabled", "MediaPlayer1 disabled"};
+const Log kBackToIdle = {"BitBtn4 enabled", "BitBtn1 enabled", "BitBtn2 enabled", "gauge 0", "MediaPlayer1 enabled"};
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+
+// Folder of the MP3 made once for the whole run, with mpg123's decoding of it.
+std::string g_data;
+
+bool Sh(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+class Mp3Command : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static TempDir data;
+    if (!g_data.empty()) return;
+    // Three seconds of two tones, a different one on each side, so a channel
+    // swap or a dropped frame changes the samples.
+    if (Sh("cd '" + data.Path() +
+           "' && sox -n -r 44100 -c 2 -b 16 src.wav synth 3 sine 440 sine 660 vol 0.5 2>/dev/null"
+           " && lame --quiet -b 128 src.wav song.mp3 && mpg123 -q -w reference.wav song.mp3"))
+      g_data = data.Path();
+  }
+
+  void SetUp() override {
+    ASSERT_FALSE(g_data.empty()) << "could not make the MP3 and its decoding with sox, lame and mpg123";
+    for (const std::string& d : {appDir, fixedDir, musicDir}) ASSERT_EQ(mkdir(d.c_str(), 0755), 0) << d;
+    ASSERT_EQ(symlink((std::string(REAL_DLL_DIR) + "/libmpegdll.so").c_str(), (appDir + "libmpegdll.so").c_str()), 0);
+    state.AppDir = appDir;
+    player.SetPathToDLL(REAL_DLL_DIR);
+    player.LoadDLL();
+    window.resize(346, 155);
+    gaugeWidget.setGeometry(2, 112, 343, 18);
+    window.show();
+    // The command decodes beside the MP3 unless the test says the MP3 is on a disc.
+    onDisc = [this](const std::string& name) { return LiesOnOpticalDiscIn(mountTable, name, nullptr); };
+  }
+
+  void TearDown() override { player.UnloadDLL(); }
+
+  // Copies the test MP3 under the given name and makes it the dialog's choice.
+  std::string ChooseMp3(const std::string& folder, const std::string& name) {
+    const std::string path = folder + name;
+    WriteFile(path, ReadFile(g_data + "song.mp3"));
+    open.choice = path;
+    return path;
+  }
+
+  void Run() { TMp3ToWavCommand(parts, state, fixedDir, onDisc).Run(); }
+
+  // Runs the command expecting the player's error; returns its message.
+  std::string RunExpectingPlayerError() {
+    try {
+      Run();
+    } catch (const TMPEGError& e) {
+      return e.Message();
+    }
+    ADD_FAILURE() << "no TMPEGError";
+    return "";
+  }
+
+  void ExpectSamplesOfMpg123(const std::string& wav) {
+    const Bytes got = ReadFile(wav);
+    const Bytes want = ReadFile(g_data + "reference.wav");
+    ASSERT_GE(got.size(), 44u);
+    EXPECT_EQ(got.size(), want.size());
+    EXPECT_TRUE(std::equal(got.begin() + 44, got.end(), want.begin() + 44, want.end()))
+        << "samples differ from mpg123 -w";
+  }
+
+  void ExpectIdle() {
+    for (auto* c : {&bitBtn1, &bitBtn2, &bitBtn4, &mediaPlayer1}) EXPECT_TRUE(c->enabled);
+    EXPECT_EQ(gaugeWidget.Progress(), 0);
+  }
+
+  // A mount table that puts the given folder on an optical disc of that type.
+  static std::string DiscTable(const std::string& folder, const std::string& type) {
+    std::string point = folder;
+    if (point.size() > 1 && point.back() == '/') point.pop_back();
+    return "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+           "40 22 11:0 / " + point + " ro,relatime shared:9 - " + type + " /dev/sr0 ro\n";
+  }
+
+  TempDir dir;
+  const std::string appDir = dir / "app/";
+  const std::string fixedDir = dir / "fixed";
+  const std::string musicDir = dir / "music/";
+  std::string mountTable = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
+  TMp3ToWavCommand::OpticalDiscTest onDisc;
+
+  Log log;
+  FakeFileDialog open;
+  RecordingMessages messages{log};
+  RecordingStatus status{log};
+  QWidget window;
+  TGauge gaugeWidget{&window};
+  LoggedGauge gauge{gaugeWidget, log};
+  TMPEGPlayer player;
+  RecordingControl bitBtn1{"BitBtn1", log}, bitBtn2{"BitBtn2", log}, bitBtn4{"BitBtn4", log},
+      mediaPlayer1{"MediaPlayer1", log};
+  TMp3ToWavParts parts{open, messages, status, gauge, player, bitBtn1, bitBtn2, bitBtn4, mediaPlayer1};
+  TSharedState state;
+};
+
+TEST_F(Mp3Command, Mp3OnOrdinaryDiskDecodesBesideItLikeMpg123) {
+  const std::string mp3 = ChooseMp3(musicDir, "song.mp3");
+  const std::string wav = musicDir + "song.wav";
+  open.onExecute = [&] { log.push_back("open dialog"); };
+  bool wavBeforeRepaint = true, openBeforeRepaint = true;
+  status.onRepaint = [&] {
+    if (status.text != "Processing: song.mp3") return;
+    wavBeforeRepaint = Exists(wav);
+    openBeforeRepaint = player.Opened();
+  };
+
+  Run();
+
+  EXPECT_EQ(open.title, "Only Mp3's");
+  EXPECT_EQ(open.filter, "Fichiers Mp3|*.mp3");
+  EXPECT_TRUE(messages.picks.empty());
+  EXPECT_TRUE(messages.plain.empty());
+  ExpectSamplesOfMpg123(wav);
+  EXPECT_EQ(status.text, "Saved as: " + wav);
+  EXPECT_EQ(state.Mp3FileName, "song.mp3");
+  EXPECT_EQ(state.OutBaseName, "song");
+  ExpectIdle();
+  EXPECT_FALSE(player.Opened());
+  // "Processing" was painted before the decoding began.
+  EXPECT_FALSE(wavBeforeRepaint);
+  EXPECT_FALSE(openBeforeRepaint);
+
+  // The log: the dialog, the four disables, the status painted, the gauge
+  // set up on the stream's length, only positions while decoding, then idle.
+  const int length = player.StreamLength();
+  EXPECT_GT(length, 0);
+  EXPECT_EQ(gaugeWidget.MaxValue(), length);
+  Log head = {"open dialog"};
+  head.insert(head.end(), kDisable.begin(), kDisable.end());
+  head.insert(head.end(), {"status Processing: song.mp3", "repaint", "gauge max " + std::to_string(length), "gauge 0"});
+  Log tail = kBackToIdle;
+  tail.insert(tail.end(), {"status Saved as: " + wav, "repaint"});
+  ASSERT_GE(log.size(), head.size() + tail.size());
+  EXPECT_EQ(Log(log.begin(), log.begin() + static_cast<long>(head.size())), head);
+  EXPECT_EQ(Log(log.end() - static_cast<long>(tail.size()), log.end()), tail);
+  int last = 0;
+  for (auto it = log.begin() + static_cast<long>(head.size()); it != log.end() - static_cast<long>(tail.size()); ++it) {
+    ASSERT_TRUE(StartsWith(*it, "gauge ")) << *it;
+    const int pos = std::stoi(it->substr(6));
+    EXPECT_GE(pos, last) << "the position went back";
+    EXPECT_LE(pos, length + 30) << "a position far past the length";
+    last = pos;
+  }
+  EXPECT_EQ(mp3, open.FileName());
+}
+
+struct NameCase {
+  const char* label;
+  const char* mp3;
+  const char* base;
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
+
+class OutputName : public Mp3Command, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(OutputName, DropsTheLastFourCharactersAndAddsWav) {
+  const NameCase& c = GetParam();
+  ChooseMp3(musicDir, c.mp3);
+  Run();
+  const std::string wav = musicDir + c.base + ".wav";
+  EXPECT_EQ(state.OutBaseName, c.base);
+  EXPECT_EQ(status.text, "Saved as: " + wav);
+  EXPECT_TRUE(Exists(wav));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, OutputName,
+    ::testing::Values(NameCase{"UpperCaseExtension", "song.MP3", "song"},
+                      NameCase{"NoExtension", "abcdefg", "abc"},
+                      NameCase{"ShortExtension", "tune.mp", "tun"},
+                      NameCase{"DotsAndBlanks", "Grand Prix 3.v2.mp3", "Grand Prix 3.v2"},
+                      // Characters, not bytes: "é" is two bytes of UTF-8.
+                      NameCase{"AccentInTheCutPart", "xyzéabc", "xyz"},
+                      NameCase{"AccentedName", "Été à Spa.mp3", "Été à Spa"}),
+    [](const ::testing::TestParamInfo<NameCase>& i) { return std::string(i.param.label); });
+
+TEST_F(Mp3Command, LongPathsReachTheLibraryWhole) {
+  std::string folder = musicDir;
+  for (char c : {'a', 'b', 'c'}) {
+    folder += std::string(200, c) + "/";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  }
+  ASSERT_GT(folder.size(), 600u);
+  ChooseMp3(folder, "song.mp3");
+  Run();
+  EXPECT_EQ(status.text, "Saved as: " + folder + "song.wav");
+  ExpectSamplesOfMpg123(folder + "song.wav");
+}
+
+TEST_F(Mp3Command, Mp3OnOpticalDiscGoesToThePickedFolder) {
+  const std::string disc = dir / "disc/";
+  const std::string dest = dir / "dest";
+  for (const std::string& d : {disc, dest}) ASSERT_EQ(mkdir(d.c_str(), 0755), 0);
+  mountTable = DiscTable(disc, "iso9660");
+  ChooseMp3(disc, "song.mp3");
+  messages.picked = dest;
+
+  Run();
+
+  ASSERT_EQ(messages.picks.size(), 1u);
+  EXPECT_EQ(messages.picks[0].prompt, "Choose Destination Directory");
+  EXPECT_EQ(messages.picks[0].root, "");
+  Log head = kDisable;
+  head.push_back("pick");
+  ASSERT_GE(log.size(), head.size());
+  EXPECT_EQ(Log(log.begin(), log.begin() + static_cast<long>(head.size())), head);
+  ExpectSamplesOfMpg123(dest + "/song.wav");
+  EXPECT_FALSE(Exists(disc + "song.wav"));
+  EXPECT_EQ(status.text, "Saved as: " + dest + "/song.wav");
+  ExpectIdle();
+}
+
+TEST_F(Mp3Command, RootPickedGivesDoubleSlash) {
+  if (geteuid() != 0 || access("/", W_OK) != 0) GTEST_SKIP() << "the root folder is not writable here";
+  const std::string disc = dir / "disc/";
+  ASSERT_EQ(mkdir(disc.c_str(), 0755), 0);
+  mountTable = DiscTable(disc, "udf");
+  const std::string base = "vantrel-mp3command-" + std::to_string(getpid());
+  ChooseMp3(disc, base + ".mp3");
+  messages.picked = "/";
+  struct Remove {
+    std::string name;
+    ~Remove() { unlink(name.c_str()); }
+  } removeAfter{"/" + base + ".wav"};
+
+  Run();
+
+  EXPECT_EQ(status.text, "Saved as: //" + base + ".wav");
+  ExpectSamplesOfMpg123("/" + base + ".wav");
+}
+
+TEST_F(Mp3Command, PickerCancelledOnDiscWritesNothing) {
+  const std::string disc = dir / "disc/";
+  ASSERT_EQ(mkdir(disc.c_str(), 0755), 0);
+  mountTable = DiscTable(disc, "udf");
+  ChooseMp3(disc, "song.mp3");
+  state.Mp3FileName = "earlier.mp3";
+
+  Run();
+
+  Log want = kDisable;
+  want.insert(want.end(), {"pick", "status Can't write on CD", "BitBtn4 enabled", "BitBtn1 enabled", "BitBtn2 enabled",
+                           "MediaPlayer1 enabled"});
+  EXPECT_EQ(log, want);
+  EXPECT_EQ(status.text, "Can't write on CD");
+  EXPECT_EQ(state.Mp3FileName, "earlier.mp3");
+  EXPECT_FALSE(Exists(disc + "song.wav"));
+  EXPECT_TRUE(player.StreamName().empty());
+  EXPECT_TRUE(player.OutFilename().empty());
+  EXPECT_EQ(player.OutputDevice(), TOutputDevice::wavemapper);
+  EXPECT_FALSE(player.Opened());
+}
+
+TEST_F(Mp3Command, DialogCancelledChangesNothing) {
+  open.choice.clear();
+  state.Mp3FileName = "earlier.mp3";
+  Run();
+  EXPECT_EQ(open.executed, 1);
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(status.text, "attribution");
+  EXPECT_EQ(state.Mp3FileName, "earlier.mp3");
+  EXPECT_TRUE(player.StreamName().empty());
+}
+
+// Where the library file lies decides, not where the player loaded it from.
+struct PresenceCase {
+  const char* label;
+  bool inAppDir;
+  bool inFixedPlace;
+  bool found;
+};
+
+void PrintTo(const PresenceCase& c, std::ostream* os) { *os << c.label; }
+
+class LibraryPresence : public Mp3Command, public ::testing::WithParamInterface<PresenceCase> {};
+
+TEST_P(LibraryPresence, LooksInTheAppDirAndTheFixedPlaceOnly) {
+  const PresenceCase& c = GetParam();
+  // Loaded by its bare name through the test program's own library search
+  // path: the folder of the program, which is neither of the two places.
+  player.UnloadDLL();
+  player.SetPathToDLL("");
+  ASSERT_NO_THROW(player.LoadDLL());
+  ASSERT_TRUE(player.Loaded());
+  if (!c.inAppDir) {
+    ASSERT_EQ(unlink((appDir + "libmpegdll.so").c_str()), 0);
+  }
+  if (c.inFixedPlace) {
+    ASSERT_EQ(symlink((std::string(REAL_DLL_DIR) + "/libmpegdll.so").c_str(), (fixedDir + "/libmpegdll.so").c_str()), 0);
+  }
+  open.choice.clear();
+
+  Run();
+
+  if (c.found) {
+    EXPECT_EQ(open.executed, 1);
+    EXPECT_TRUE(messages.plain.empty());
+  } else {
+    EXPECT_EQ(open.executed, 0);
+    EXPECT_EQ(log, Log{"message MpegDll Not Found !!"});
+    EXPECT_EQ(status.text, "attribution");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, LibraryPresence,
+                         ::testing::Values(PresenceCase{"AppDir", true, false, true},
+                                           PresenceCase{"FixedPlace", false, true, true},
+                                           PresenceCase{"OnlyOnTheSearchPath", false, false, false}),
+                         [](const ::testing::TestParamInfo<PresenceCase>& i) { return std::string(i.param.label); });
+
+// Bad input or output ends with the player's error, raised after the window
+// is back to idle; the status keeps naming the file, and the next run works.
+struct FailureCase {
+  const char* label;
+  const char* message;
+  bool opens;  // the library accepts the input and the gauge is set up
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.label; }
+
+class DecodingFailure : public Mp3Command, public ::testing::WithParamInterface<FailureCase> {
+ protected:
+  struct Unmount {
+    std::string point;
+    ~Unmount() {
+      if (!point.empty()) umount2(point.c_str(), MNT_DETACH);
+    }
+  };
+};
+
+TEST_P(DecodingFailure, RaisesThePlayerErrorAfterReturningToIdle) {
+  const std::string label = GetParam().label;
+  std::string folder = musicDir;
+  std::string name = "bad.mp3";
+  Unmount unmount;
+  if (label == "RandomBytes") {
+    WriteFile(folder + name, Pattern(200000, 7));
+  } else if (label == "EmptyFile") {
+    WriteFile(folder + name, {});
+  } else {
+    // Permission bits do not stop root: a read-only or full file system does.
+    folder = dir / "small/";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=128k") != 0) GTEST_SKIP() << "mounting is refused here";
+    unmount.point = folder;
+    name = "song.mp3";
+    ChooseMp3(folder, name);
+    if (label == "OutputFolderReadOnly") {
+      ASSERT_EQ(mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=128k"), 0);
+    }
+  }
+  open.choice = folder + name;
+  const std::string wav = folder + name.substr(0, name.size() - 4) + ".wav";
+
+  EXPECT_EQ(RunExpectingPlayerError(), GetParam().message);
+
+  EXPECT_EQ(status.text, "Processing: " + name);
+  EXPECT_EQ(std::any_of(log.begin(), log.end(), [](const std::string& e) { return StartsWith(e, "gauge max"); }),
+            GetParam().opens);
+  for (const std::string& e : log) EXPECT_FALSE(StartsWith(e, "status Saved as")) << e;
+  ASSERT_GE(log.size(), kBackToIdle.size());
+  EXPECT_EQ(Log(log.end() - static_cast<long>(kBackToIdle.size()), log.end()), kBackToIdle);
+  ExpectIdle();
+  // Bad input is refused before an output file is made; a disk that fills
+  // up leaves what fitted.
+  if (label != "DiskFull") {
+    EXPECT_FALSE(Exists(wav));
+  }
+
+  // Nothing stays dead: the next conversion runs to its end.
+  log.clear();
+  ChooseMp3(musicDir, "good.mp3");
+  Run();
+  EXPECT_EQ(status.text, "Saved as: " + musicDir + "good.wav");
+  ExpectSamplesOfMpg123(musicDir + "good.wav");
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, DecodingFailure,
+                         ::testing::Values(FailureCase{"RandomBytes", "Input stream error", false},
+                                           FailureCase{"EmptyFile", "Input stream error", false},
+                                           FailureCase{"OutputFolderReadOnly", "Output device failure", true},
+                                           FailureCase{"DiskFull", "Output device failure", true}),
+                         [](const ::testing::TestParamInfo<FailureCase>& i) { return std::string(i.param.label); });
+
+}  // namespace
