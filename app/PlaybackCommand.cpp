@@ -78,7 +78,9 @@ void TPlaybackCommand::MediaPlayer1Click(TMPBtnType button, bool& doDefault) {
 void TPlaybackCommand::MediaPlayer1Notify() {
   p_.MediaPlayer1.SetNotify(true);
   if (p_.MediaPlayer1.Mode() == mdStopped && s_.Playing) {
-    p_.Status.SetStatusText("That's right");
+    // A playback the device gave up on (the file or the sound output failed
+    // on the way) has not run to its end, so it is not reported as a success.
+    p_.Status.SetStatusText(p_.MediaPlayer1.NotifyResult() == nrFailure ? "" : "That's right");
     p_.MediaPlayerControl.SetVisible(false);
     s_.Playing = false;
     p_.BitBtn4.SetEnabled(true);
@@ -89,8 +91,13 @@ void TPlaybackCommand::MediaPlayer1Notify() {
 }
 
 void TPlaybackCommand::BitBtn6Click() {
-  if (p_.MPEGPlayer1.GetPlayerMode() == 3) p_.MPEGPlayer1.Stop();
-  p_.MPEGPlayer1.Close();
+  // Without the decoder library nothing was opened, and every query of the
+  // player would raise: the button must still lead back to idle, or the
+  // window would be left with every command dead.
+  if (p_.MPEGPlayer1.Loaded()) {
+    if (p_.MPEGPlayer1.GetPlayerMode() == 3) p_.MPEGPlayer1.Stop();
+    p_.MPEGPlayer1.Close();
+  }
   p_.Status.SetStatusText("");
   p_.BitBtn6.SetVisible(false);
   p_.BitBtn4.SetEnabled(true);
