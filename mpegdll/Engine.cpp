@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <system_error>
 
 #include "Sinks.h"
 #include "ThreadPriority.h"
@@ -128,9 +129,16 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   if (mpg123_getformat(s->mh, &s->rate, &channels, &encoding) != MPG123_OK || s->rate <= 0)
     return fail(MPEGDLL_ERR_INPUT);
   mpg123_info(s->mh, &s->info);
-  // An exact length needs a pass over the frame headers; only a seekable
-  // input allows it, the others get the decoder's estimate.
-  if (mpg123_scan(s->mh) == MPG123_OK) s->atStart = false;
+  // A stream with an encoder's info frame has an exact length already (and
+  // scanning a cut one would make the decoder distrust that frame and drop
+  // its gapless trimming). Without it, an exact length needs a pass over the
+  // frame headers, which only a seekable input allows; the others keep the
+  // decoder's estimate.
+  long accurate = 0;
+  double ignored = 0;
+  if (mpg123_getstate(s->mh, MPG123_ACCURATE, &accurate, &ignored) != MPG123_OK || !accurate) {
+    if (mpg123_scan(s->mh) == MPG123_OK) s->atStart = false;
+  }
   const off_t length = mpg123_length(s->mh);
   s->lengthSamples = length > 0 ? length : 0;
 
@@ -158,9 +166,9 @@ int32_t Engine::rewind(int64_t sample) {
   Stream& s = *stream_;
   if (sample == 0 && s.atStart) return 0;
   if (mpg123_seek(s.mh, static_cast<off_t>(sample), SEEK_SET) >= 0) return 0;
-  if (sample != 0) return MPEGDLL_ERR_NONSEEKABLE;
   // A non-seekable input can still start again from its beginning: a named
   // pipe or device by opening it again, a caller stream through "restart".
+  // The decoder then reaches a later start by reading forward.
   mpg123_close(s.mh);
   if (s.source) {
     if (!s.source->restartStream()) return MPEGDLL_ERR_NONSEEKABLE;
@@ -168,6 +176,7 @@ int32_t Engine::rewind(int64_t sample) {
   } else if (mpg123_open(s.mh, s.name.c_str()) != MPG123_OK) {
     return MPEGDLL_ERR_INPUT;
   }
+  if (sample > 0 && mpg123_seek(s.mh, static_cast<off_t>(sample), SEEK_SET) < 0) return MPEGDLL_ERR_NONSEEKABLE;
   return 0;
 }
 
@@ -195,10 +204,20 @@ int32_t Engine::startPlayback() {
   // The position is set before the thread runs, so it can only move forward
   // from here; a failed start puts the old one back.
   const int32_t oldPos = pos_.exchange(s.startMs);
+  // Playing before the thread exists: a short range can end (mode 4) before
+  // this function returns.
+  const int32_t oldMode = mode_.exchange(MPEGDLL_MODE_PLAYING);
   storeFlag(p.endFlag, 0);
   auto pb = std::make_unique<Playback>();
   Playback* raw = pb.get();
-  pb->thread = std::thread([this, raw, p] { playLoop(raw, p); });
+  try {
+    pb->thread = std::thread([this, raw, p] { playLoop(raw, p); });
+  } catch (const std::system_error&) {
+    pos_.store(oldPos);
+    mode_.store(oldMode);
+    fail(MPEGDLL_ERR_DECODER);
+    return 1;
+  }
   int32_t startError;
   {
     std::unique_lock<std::mutex> wait(pb->m);
@@ -208,11 +227,11 @@ int32_t Engine::startPlayback() {
   if (startError != 0) {
     pb->thread.join();
     pos_.store(oldPos);
+    mode_.store(oldMode);
     fail(startError);
     return 1;
   }
   playback_ = std::move(pb);
-  mode_.store(MPEGDLL_MODE_PLAYING);
   return 0;
 }
 
@@ -285,6 +304,8 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
         rate = newRate;
       }
     } else if (r == MPG123_DONE) {
+      // The decoder takes a failed read for the end of the stream.
+      if (p.source && p.source->readFailed) error = MPEGDLL_ERR_INPUT;
       break;
     } else if (r != MPG123_OK) {
       const bool readError = (p.source && p.source->readFailed) || mpg123_errcode(p.mh) == MPG123_ERR_READER;

@@ -1,0 +1,172 @@
+#include "DecoderLibrary.h"
+
+#include <dlfcn.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+const char* const kEntryNames[21] = {
+    "init",    "deinit",       "Open",          "Pause",         "Restart",       "Stop",      "SetPriority",
+    "SetOutputDevice", "Play", "Close",         "GetFrequency",  "GetBitrate",    "GetStereoMode", "GetLayer",
+    "GetPlayerMode", "GetCurrentPos", "GetLength", "ResetPlayerMode", "Seek",      "SetSndDevice", "LastError"};
+
+namespace {
+template <typename F>
+void bind(void* handle, F& fn, const char* name) {
+  fn = reinterpret_cast<F>(dlsym(handle, name));
+}
+}  // namespace
+
+DecoderLibrary::DecoderLibrary() {
+  handle = dlopen(MPEGDLL_PATH, RTLD_NOW | RTLD_LOCAL);
+  if (!handle) return;
+  bind(handle, init, "init");
+  bind(handle, deinit, "deinit");
+  bind(handle, Open, "Open");
+  bind(handle, Pause, "Pause");
+  bind(handle, Restart, "Restart");
+  bind(handle, Stop, "Stop");
+  bind(handle, SetPriority, "SetPriority");
+  bind(handle, SetOutputDevice, "SetOutputDevice");
+  bind(handle, Play, "Play");
+  bind(handle, Close, "Close");
+  bind(handle, GetPlayerMode, "GetPlayerMode");
+  bind(handle, GetCurrentPos, "GetCurrentPos");
+  bind(handle, GetLength, "GetLength");
+  bind(handle, ResetPlayerMode, "ResetPlayerMode");
+  bind(handle, SetSndDevice, "SetSndDevice");
+  bind(handle, LastError, "LastError");
+  bind(handle, GetFrequency, "GetFrequency");
+  bind(handle, GetBitrate, "GetBitrate");
+  bind(handle, GetStereoMode, "GetStereoMode");
+  bind(handle, GetLayer, "GetLayer");
+  bind(handle, Seek, "Seek");
+}
+
+DecoderLibrary::~DecoderLibrary() {
+  if (handle) dlclose(handle);
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "mpegdll-test-XXXXXX").string();
+  if (mkdtemp(pattern.data())) path = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  if (!path.empty()) std::filesystem::remove_all(path, ignored);
+}
+
+bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+std::string makeMp3(const TempDir& dir, const std::string& name, int rate, int channels, double seconds,
+                    const std::string& lameArgs) {
+  const std::string wav = dir.file(name + ".src.wav");
+  const std::string mp3 = dir.file(name);
+  const std::string second = channels == 2 ? " pinknoise" : "";
+  const std::string make = "sox -R -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b 16 '" +
+                           wav + "' synth " + std::to_string(seconds) + " sine 440" + second + " vol 0.5 2>/dev/null";
+  if (!run(make)) return {};
+  if (!run("lame --quiet " + lameArgs + " '" + wav + "' '" + mp3 + "'")) return {};
+  return mp3;
+}
+
+std::vector<unsigned char> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+namespace {
+uint32_t le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+}  // namespace
+
+WavFile readWav(const std::string& path) {
+  WavFile w;
+  const std::vector<unsigned char> bytes = readFile(path);
+  w.fileSize = bytes.size();
+  if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+    return w;
+  w.riffSize = le32(&bytes[4]);
+  bool haveFmt = false;
+  size_t at = 12;
+  while (at + 8 <= bytes.size()) {
+    const uint32_t size = le32(&bytes[at + 4]);
+    const size_t body = at + 8;
+    if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && size >= 16 && body + 16 <= bytes.size()) {
+      w.format = le16(&bytes[body]);
+      w.channels = le16(&bytes[body + 2]);
+      w.rate = le32(&bytes[body + 4]);
+      w.byteRate = le32(&bytes[body + 8]);
+      w.blockAlign = le16(&bytes[body + 12]);
+      w.bits = le16(&bytes[body + 14]);
+      haveFmt = true;
+    } else if (std::memcmp(&bytes[at], "data", 4) == 0) {
+      w.dataSize = size;
+      w.dataOffset = body;
+      if (body + size > bytes.size()) return w;
+      w.data.assign(bytes.begin() + static_cast<long>(body), bytes.begin() + static_cast<long>(body + size));
+      w.valid = haveFmt;
+      return w;
+    }
+    at = body + size + (size & 1);
+  }
+  return w;
+}
+
+WavFile referenceDecode(const TempDir& dir, const std::string& mp3) {
+  const std::string out = dir.file("reference.wav");
+  if (!run("mpg123 -q -w '" + out + "' '" + mp3 + "'")) return {};
+  return readWav(out);
+}
+
+std::vector<unsigned char> doubled(const std::vector<unsigned char>& mono) {
+  std::vector<unsigned char> out;
+  out.reserve(mono.size() * 2);
+  for (size_t i = 0; i + 1 < mono.size(); i += 2) {
+    out.insert(out.end(), {mono[i], mono[i + 1], mono[i], mono[i + 1]});
+  }
+  return out;
+}
+
+CommandRun decodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, const std::string& wav) {
+  CommandRun r;
+  uint8_t endFlag = 0;
+  const auto check = [&] {
+    const int32_t e = lib.LastError();
+    if (e > 0 && r.firstError == 0) r.firstError = e;
+    return e <= 0;
+  };
+  lib.openFile(mp3);
+  r.openError = lib.LastError();
+  if (r.openError > 0) return r;
+  r.length = lib.GetLength();
+  if (!check()) return r;
+  lib.SetPriority(0);
+  lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, wav.c_str());
+  lib.SetSndDevice(0);
+  if (!check()) return r;
+  for (;;) {
+    const int32_t pos = lib.GetCurrentPos();
+    if (!check()) return r;
+    if (pos != -1) break;
+    r.playResult = lib.Play(0, 0, &endFlag);
+    if (r.playResult != 0 || !check()) return r;
+  }
+  for (;;) {
+    if (__atomic_load_n(&endFlag, __ATOMIC_ACQUIRE) != 0) {
+      const bool reset = lib.ResetPlayerMode() != 0;
+      if (!check()) break;
+      if (reset) break;
+    }
+    lib.GetCurrentPos();
+    if (!check()) break;
+  }
+  r.flagSet = __atomic_load_n(&endFlag, __ATOMIC_ACQUIRE) != 0;
+  r.lastPos = lib.GetCurrentPos();
+  lib.Close();
+  check();
+  return r;
+}

@@ -1,0 +1,104 @@
+#pragma once
+// Test helpers: the built decoder library loaded the way the player loads it
+// (dlopen + dlsym of every entry by name), MP3 data made with sox and lame,
+// and a reader of the WAV files the library and mpg123 write.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "mpegdll.h"
+
+struct DecoderLibrary {
+  DecoderLibrary();
+  ~DecoderLibrary();
+  DecoderLibrary(const DecoderLibrary&) = delete;
+  DecoderLibrary& operator=(const DecoderLibrary&) = delete;
+  bool loaded() const { return handle != nullptr; }
+
+  void* handle = nullptr;
+  decltype(&::init) init = nullptr;
+  decltype(&::deinit) deinit = nullptr;
+  decltype(&::Open) Open = nullptr;
+  decltype(&::Pause) Pause = nullptr;
+  decltype(&::Restart) Restart = nullptr;
+  decltype(&::Stop) Stop = nullptr;
+  decltype(&::SetPriority) SetPriority = nullptr;
+  decltype(&::SetOutputDevice) SetOutputDevice = nullptr;
+  decltype(&::Play) Play = nullptr;
+  decltype(&::Close) Close = nullptr;
+  decltype(&::GetPlayerMode) GetPlayerMode = nullptr;
+  decltype(&::GetCurrentPos) GetCurrentPos = nullptr;
+  decltype(&::GetLength) GetLength = nullptr;
+  decltype(&::ResetPlayerMode) ResetPlayerMode = nullptr;
+  decltype(&::SetSndDevice) SetSndDevice = nullptr;
+  decltype(&::LastError) LastError = nullptr;
+  decltype(&::GetFrequency) GetFrequency = nullptr;
+  decltype(&::GetBitrate) GetBitrate = nullptr;
+  decltype(&::GetStereoMode) GetStereoMode = nullptr;
+  decltype(&::GetLayer) GetLayer = nullptr;
+  decltype(&::Seek) Seek = nullptr;
+
+  void openFile(const std::string& name) { Open(name.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }
+};
+
+// The 21 entry names, in the order the player binds them.
+extern const char* const kEntryNames[21];
+
+// A private folder, removed with everything in it.
+struct TempDir {
+  TempDir();
+  ~TempDir();
+  std::filesystem::path path;
+  std::string file(const std::string& name) const { return (path / name).string(); }
+};
+
+// Runs a shell command; true when it exits with 0.
+bool run(const std::string& command);
+
+// Makes an MP3 of `seconds` of sound (a tone, plus noise on the second
+// channel when stereo) with lame; `lameArgs` chooses the bit rate mode.
+// Returns the MP3's path, empty on failure.
+std::string makeMp3(const TempDir& dir, const std::string& name, int rate, int channels, double seconds,
+                    const std::string& lameArgs);
+
+std::vector<unsigned char> readFile(const std::string& path);
+
+struct WavFile {
+  bool valid = false;  // RIFF/WAVE with a fmt and a data chunk that fit the file
+  uint16_t format = 0;
+  uint16_t channels = 0;
+  uint32_t rate = 0;
+  uint32_t byteRate = 0;
+  uint16_t blockAlign = 0;
+  uint16_t bits = 0;
+  uint32_t riffSize = 0;
+  uint32_t dataSize = 0;
+  size_t dataOffset = 0;
+  size_t fileSize = 0;
+  std::vector<unsigned char> data;
+};
+WavFile readWav(const std::string& path);
+
+// Decodes with the reference player: `mpg123 -q -w`.
+WavFile referenceDecode(const TempDir& dir, const std::string& mp3);
+
+// Stereo 16-bit data made from mono 16-bit data by doubling every sample.
+std::vector<unsigned char> doubled(const std::vector<unsigned char>& mono);
+
+// Drives the library exactly as the MP3-to-WAV command does: Open, GetLength,
+// Play while GetCurrentPos is -1, then Play and GetCurrentPos until the end
+// flag is set and ResetPlayerMode answers true, Close. Stops at the first
+// error that LastError reports.
+struct CommandRun {
+  int32_t openError = 0;
+  int32_t length = 0;
+  int32_t playResult = 0;
+  int32_t firstError = 0;  // first non-zero LastError after Open
+  int32_t lastPos = -1;  // after the loops, before Close
+  bool flagSet = false;
+};
+CommandRun decodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, const std::string& wav);
