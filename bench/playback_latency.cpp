@@ -1,0 +1,249 @@
+// How long after the user presses Play the first sound reaches the output:
+// the real media-control player on the real media service (WAV, Play pressed
+// on the button row) and the real MPEG player on the decoder library (MP3,
+// "Play Wav /Mp3" with the dialog answering at once). The sound server's null
+// sink is recorded from its monitor with parec; the first block holding a loud
+// sample marks the moment the sound came out. Needs PULSE_SERVER (see
+// playback_latency.sh, which starts a private server).
+//
+//   playback_latency DLL_DIR [RUNS]
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "MPEGPlay.h"
+#include "MPlayer.h"
+#include "PlaybackCommand.h"
+#include "SharedState.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kMonitorRate = 44100;
+constexpr int kLoud = 1000;
+
+class AnsweringDialog : public IFileDialog {
+ public:
+  std::string answer;
+  std::string Title() const override { return {}; }
+  void SetTitle(const std::string&) override {}
+  std::string Filter() const override { return {}; }
+  void SetFilter(const std::string&) override {}
+  std::string InitialDir() const override { return {}; }
+  void SetInitialDir(const std::string&) override {}
+  std::string FileName() const override { return answer; }
+  void SetFileName(const std::string& name) override { answer = name; }
+  bool Execute() override { return true; }
+};
+
+class QuietStatus : public IStatusLine {
+ public:
+  std::string StatusText() const override { return text; }
+  void SetStatusText(const std::string& t) override { text = t; }
+  void RepaintWindow() override {}
+  std::string text;
+};
+
+class WidgetState : public IControlState {
+ public:
+  explicit WidgetState(QWidget* w = nullptr) : w_(w) {}
+  void SetEnabled(bool v) override { if (w_) w_->setEnabled(v); }
+  void SetVisible(bool v) override { if (w_) w_->setVisible(v); }
+
+ private:
+  QWidget* w_;
+};
+
+// Reads the null sink's monitor on a thread of its own and notes when the
+// first loud sample arrives after Arm().
+class MonitorWatch {
+ public:
+  MonitorWatch() {
+    pipe_ = popen("exec parec -d vantrel_null.monitor --raw --format=s16le --rate=44100 --channels=2 "
+                  "--latency-msec=2 2>/dev/null",
+                  "r");
+    if (pipe_) reader_ = std::thread([this] { Read(); });
+  }
+  ~MonitorWatch() {
+    stop_ = true;
+    if (pipe_) pclose(pipe_);  // ends parec; the reader sees end of file
+    if (reader_.joinable()) reader_.join();
+  }
+  bool ok() const { return pipe_ != nullptr; }
+  void Arm() {
+    found_ = false;
+    armed_ = true;
+  }
+  bool Found() const { return found_; }
+  Clock::time_point LoudAt() const { return loudAt_; }
+  Clock::time_point LastLoud() const { return Clock::time_point(Clock::duration(lastLoud_.load())); }
+
+ private:
+  void Read() {
+    int16_t block[64 * 2];
+    while (!stop_) {
+      const size_t got = std::fread(block, sizeof(int16_t) * 2, 64, pipe_);
+      if (got == 0) return;
+      const auto now = Clock::now();
+      for (size_t i = 0; i < got * 2; ++i) {
+        if (std::abs(block[i]) < kLoud) continue;
+        lastLoud_ = now.time_since_epoch().count();
+        if (armed_ && !found_) {
+          // The block's last frame arrived now; the loud one came earlier.
+          const size_t framesAfter = got - 1 - i / 2;
+          loudAt_ = now - std::chrono::microseconds(framesAfter * 1000000 / kMonitorRate);
+          armed_ = false;
+          found_ = true;
+        }
+        break;
+      }
+    }
+  }
+
+  FILE* pipe_ = nullptr;
+  std::thread reader_;
+  std::atomic<bool> stop_{false}, armed_{false}, found_{false};
+  Clock::time_point loudAt_;
+  std::atomic<Clock::rep> lastLoud_{0};
+};
+
+void Pump(const std::function<bool()>& done, int limitMs) {
+  QDeadlineTimer limit(limitMs);
+  while (!done() && !limit.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+// Quiet for a while, so the next run starts from silence.
+void WaitForSilence(MonitorWatch& watch) {
+  Pump([&] { return Clock::now() - watch.LastLoud() > std::chrono::milliseconds(300); }, 5000);
+}
+
+void WriteToneWav(const std::string& path, double seconds) {
+  const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate), dataBytes = frames * 4;
+  std::vector<char> b;
+  auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(char(v >> (8 * i))); };
+  auto put16 = [&](uint16_t v) { for (int i = 0; i < 2; ++i) b.push_back(char(v >> (8 * i))); };
+  auto tag = [&](const char* t) { b.insert(b.end(), t, t + 4); };
+  tag("RIFF"); put32(36 + dataBytes); tag("WAVE");
+  tag("fmt "); put32(16); put16(1); put16(2); put32(rate); put32(rate * 4); put16(4); put16(16);
+  tag("data"); put32(dataBytes);
+  for (uint32_t i = 0; i < frames; ++i) {
+    const auto s = static_cast<int16_t>(12000 * std::cos(i * 2 * M_PI * 440 / rate));
+    put16(uint16_t(s));
+    put16(uint16_t(s));
+  }
+  std::ofstream(path, std::ios::binary).write(b.data(), static_cast<std::streamsize>(b.size()));
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? NAN : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+void Report(const char* what, const std::vector<double>& ms) {
+  std::printf("%-44s runs %zu  median %.1f ms  min %.1f  max %.1f\n", what, ms.size(), Median(ms),
+              ms.empty() ? NAN : *std::min_element(ms.begin(), ms.end()),
+              ms.empty() ? NAN : *std::max_element(ms.begin(), ms.end()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s DLL_DIR [RUNS]\n", argv[0]);
+    return 2;
+  }
+  const int runs = argc > 2 ? std::atoi(argv[2]) : 9;
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString() + "/";
+  WriteToneWav(folder + "tone.wav", 1.0);
+  const std::string mp3 = "cd '" + folder +
+                          "' && sox -n -r 44100 -c 2 -b 16 src.wav synth 1 sine 440 vol 0.5 2>/dev/null"
+                          " && lame --quiet -b 128 src.wav tone.mp3";
+  if (std::system(mp3.c_str()) != 0) {
+    std::fprintf(stderr, "could not make the MP3 with sox and lame\n");
+    return 1;
+  }
+
+  TSharedState state;
+  state.WavDir = folder;  // no settings write on the way
+  AnsweringDialog dialog;
+  QuietStatus status;
+  QWidget window;
+  auto* player = new TMediaPlayer(&window);
+  player->Updating();
+  player->SetBounds(7, 81, 57, 23);
+  player->SetColoredButtons(TButtonSet{btPlay, btEject});
+  player->SetVisibleButtons(TButtonSet{btPlay, btStop});
+  player->Updated();
+  player->Loaded();
+  TMPEGPlayer mpeg;
+  mpeg.SetPathToDLL(argv[1]);
+  mpeg.LoadDLL();
+  WidgetState none, playerState(player);
+  TPlaybackCommand command({dialog, status, *player, mpeg, none, none, none, none, playerState}, state);
+  player->OnClick = [&](TMediaPlayer*, TMPBtnType b, bool& d) { command.MediaPlayer1Click(b, d); };
+  player->OnNotify = [&](TMediaPlayer*) { command.MediaPlayer1Notify(); };
+  auto click = [&](int x) {
+    const QPointF pos(x, 10);
+    QMouseEvent press(QEvent::MouseButtonPress, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(player, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(player, &release);
+  };
+
+  MonitorWatch watch;
+  if (!watch.ok()) {
+    std::fprintf(stderr, "parec did not start\n");
+    return 1;
+  }
+  // The monitor's recording stream delivers its first blocks late (over a
+  // second on a fresh server); a run started earlier would time that instead.
+  Pump([] { return false; }, 3000);
+
+  std::vector<double> wavMs, mp3Ms;
+  for (int r = 0; r < runs; ++r) {
+    dialog.answer = folder + "tone.wav";
+    command.BitBtn4Click();
+    WaitForSilence(watch);
+    watch.Arm();
+    const auto t0 = Clock::now();
+    click(10);  // Play
+    Pump([&] { return watch.Found(); }, 3000);
+    if (watch.Found()) wavMs.push_back(std::chrono::duration<double, std::milli>(watch.LoudAt() - t0).count());
+    click(40);  // Stop
+    WaitForSilence(watch);
+
+    dialog.answer = folder + "tone.mp3";
+    watch.Arm();
+    const auto t1 = Clock::now();
+    command.BitBtn4Click();
+    Pump([&] { return watch.Found(); }, 3000);
+    if (watch.Found()) mp3Ms.push_back(std::chrono::duration<double, std::milli>(watch.LoudAt() - t1).count());
+    command.BitBtn6Click();
+    std::fprintf(stderr, "run %d: WAV %.1f ms, MP3 %.1f ms\n", r + 1, wavMs.empty() ? NAN : wavMs.back(),
+                 mp3Ms.empty() ? NAN : mp3Ms.back());
+  }
+  Report("WAV: Play pressed -> first sound at the sink", wavMs);
+  Report("MP3: Play Wav /Mp3 -> first sound at the sink", mp3Ms);
+  mpeg.UnloadDLL();
+  return wavMs.size() == size_t(runs) && mp3Ms.size() == size_t(runs) ? 0 : 1;
+}
