@@ -52,6 +52,13 @@ def main():
         wavs[rate] = path
     with Desktop(exe, workdir, os.path.join(root, "artifacts")) as desk:
         window = desk.start_program()
+        expect(desk.window_geometry(window) == (346, 155), "the window's client area is 346 x 155")
+        hints = desk.size_hints(window)
+        expect("minimum size: 346 by 155" in hints and "maximum size: 346 by 155" in hints,
+               "the window cannot be resized")
+        expect(all(desk.button_state(c) == (True, True) for c in (
+            "Convert Mp3 as Wav", "Play Wav /Mp3", "Convert Wav as GP3 / GP4 sound format")),
+            "the three buttons carry their texts and are usable")
 
         target = os.path.join(game, "bsound01.16")
         convert(desk, window, wavs[22050], target)

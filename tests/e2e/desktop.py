@@ -120,6 +120,17 @@ class Desktop:
             time.sleep(0.05)
         raise E2EFailure("window %r did not close" % title_regex)
 
+    def window_geometry(self, wid):
+        """(width, height) of the window's client area."""
+        out = subprocess.run(["xwininfo", "-id", str(wid)], env=self.env, capture_output=True, text=True).stdout
+        values = dict(line.strip().split(":", 1) for line in out.splitlines() if ":" in line)
+        return int(values["Width"]), int(values["Height"])
+
+    def size_hints(self, wid):
+        """The window's WM_NORMAL_HINTS as xprop prints them."""
+        return subprocess.run(["xprop", "-id", str(wid), "WM_NORMAL_HINTS"], env=self.env, capture_output=True,
+                              text=True).stdout
+
     def check_alive(self):
         if self.app is not None and self.app.poll() is not None:
             raise E2EFailure("the program ended with code %s" % self.app.returncode)
@@ -191,8 +202,7 @@ class Desktop:
 
     # --- doing ----------------------------------------------------------------
     def focus(self, wid):
-        subprocess.run(["xdotool", "windowactivate", "--sync", str(wid)], env=self.env,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # No window manager runs here: focus is given directly.
         subprocess.run(["xdotool", "windowfocus", "--sync", str(wid)], env=self.env, check=True)
 
     def focus_and_wait(self, wid, timeout=10):
@@ -209,6 +219,9 @@ class Desktop:
 
     def click(self, wid, x, y):
         self.focus(wid)
+        # A pointer already at the target would make --sync wait for a motion
+        # that never comes: move it off the window first.
+        subprocess.run(["xdotool", "mousemove", "--sync", "0", "0"], env=self.env, check=True)
         subprocess.run(["xdotool", "mousemove", "--window", str(wid), "--sync", str(x), str(y)],
                        env=self.env, check=True)
         subprocess.run(["xdotool", "click", "1"], env=self.env, check=True)

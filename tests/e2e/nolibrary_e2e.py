@@ -10,6 +10,7 @@ import shutil
 import sys
 
 from desktop import Desktop, E2EFailure, fresh_dir
+from wavs import wav_bytes
 
 
 def main():
@@ -33,6 +34,18 @@ def main():
         desk.focus_and_wait(note)
         desk.key("Return")
         desk.wait_gone("^Korlit$")
+        # The conversion still has its settings object.
+        wav = os.path.join(root, "short.wav")
+        with open(wav, "wb") as f:
+            f.write(wav_bytes(22050, 100))
+        target = os.path.join(root, "bsound02.16")
+        desk.click(window, 54 + 119, 81 + 11)
+        desk.answer_file_dialog("^Select a Wav$", wav)
+        desk.answer_file_dialog(r"^Select your Grand Prix 3\\Sound  Directory$", target)
+        desk.wait_status("That's right")
+        settings = os.path.join(appdir, "S16c.ini")
+        desk.wait_until("the settings file remembers the folders",
+                        lambda: os.path.exists(settings) and "Gp3=" + root + "/" in open(settings).read())
     print("no-library end-to-end run passed")
 
 
