@@ -2,6 +2,7 @@
 
 #include <mpg123.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <system_error>
@@ -252,6 +253,8 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
   }
   pb->cv.notify_all();
   if (!sink) return;
+  const bool toFile = p.device == MPEGDLL_DEVICE_PCMFILE;
+  if (toFile) fileDecoding_.store(true);
 
   int32_t error = 0;
   bool interrupted = false;
@@ -324,10 +327,21 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
     publish();
   }
   if (!sink->finish(interrupted) && error == 0) error = MPEGDLL_ERR_OUTPUT;
+  if (toFile) fileDecoding_.store(false);
   sink.reset();
   if (error != 0) pending_.store(error);
   if (!pb->stop.load()) mode_.store(MPEGDLL_MODE_ENDED);
   storeFlag(p.endFlag, 1);
+}
+
+int32_t Engine::currentPos() {
+  int32_t pos = pos_.load(std::memory_order_relaxed);
+  if (pos == lastPolledPos_ && fileDecoding_.load(std::memory_order_relaxed)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    pos = pos_.load(std::memory_order_relaxed);
+  }
+  lastPolledPos_ = pos;
+  return pos;
 }
 
 void Engine::endPlayback() {

@@ -38,7 +38,10 @@ class Engine {
   int32_t play(int32_t startMs, int32_t endMs, uint8_t* endFlag);
   void close();
   int32_t playerMode() const { return mode_.load(std::memory_order_acquire); }
-  int32_t currentPos() const { return pos_.load(std::memory_order_relaxed); }
+  // While a PCM-file decode runs, a caller polling back to back (the MP3
+  // command does) would take the processor from the decoder: then a call
+  // that finds the position where the previous call left it sleeps 1 ms.
+  int32_t currentPos();
   int32_t length();
   bool resetPlayerMode();
   void setSndDevice(int32_t device);
@@ -76,5 +79,7 @@ class Engine {
   alignas(64) std::atomic<int32_t> pos_{-1};
   alignas(64) std::atomic<int32_t> mode_{MPEGDLL_MODE_CLOSED};
   std::atomic<int32_t> pending_{0};  // error left by the playing thread
+  std::atomic<bool> fileDecoding_{false};
+  int32_t lastPolledPos_ = -1;  // caller's thread only
   alignas(64) std::atomic<int32_t> error_{0};
 };
