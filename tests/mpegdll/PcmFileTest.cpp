@@ -56,6 +56,8 @@ struct Mp3Kind {
   bool exact;
 };
 
+void PrintTo(const Mp3Kind& kind, std::ostream* os) { *os << kind.name; }
+
 // Largest difference between two runs of 16-bit samples of equal length.
 int largestDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
   int largest = 0;

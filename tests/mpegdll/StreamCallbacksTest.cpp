@@ -310,6 +310,8 @@ struct PriorityCase {
   int niceOffset;
 };
 
+void PrintTo(const PriorityCase& c, std::ostream* os) { *os << c.name; }
+
 class PlayingThreadPriority : public StreamCallbacks, public ::testing::WithParamInterface<PriorityCase> {};
 
 TEST_P(PlayingThreadPriority, ReadCallbackRunsAtTheMappedPriority) {
