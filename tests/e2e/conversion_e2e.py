@@ -6,7 +6,7 @@ Usage: conversion_e2e.py EXECUTABLE WORKROOT
 import os
 import sys
 
-from desktop import Desktop, E2EFailure, fresh_dir
+from desktop import Desktop, E2EFailure, fresh_dir, read_bytes
 from wavs import halved, wav_bytes
 
 CONVERT = (54 + 119, 81 + 11)  # centre of "Convert Wav as GP3 / GP4 sound format"
@@ -22,14 +22,6 @@ def convert(desk, window, wav_path, game_path, answer=None):
         desk.focus_and_wait(box)
         desk.key(answer)
         desk.wait_gone("^Confirmation$")
-
-
-def read(path):
-    try:
-        with open(path, "rb") as f:
-            return f.read()
-    except OSError:
-        return None
 
 
 def expect(condition, what):
@@ -56,14 +48,15 @@ def main():
         hints = desk.size_hints(window)
         expect("minimum size: 346 by 155" in hints and "maximum size: 346 by 155" in hints,
                "the window cannot be resized")
-        expect(all(desk.button_state(c) == (True, True) for c in (
-            "Convert Mp3 as Wav", "Play Wav /Mp3", "Convert Wav as GP3 / GP4 sound format")),
-            "the three buttons carry their texts and are usable")
+        # The accessibility tree fills in shortly after the window maps.
+        desk.wait_until("the three buttons carry their texts and are usable",
+                        lambda: all(desk.button_state(c) == (True, True) for c in (
+                            "Convert Mp3 as Wav", "Play Wav /Mp3", "Convert Wav as GP3 / GP4 sound format")))
 
         target = os.path.join(game, "bsound01.16")
         convert(desk, window, wavs[22050], target)
         desk.wait_until("22050 Hz: the game file is the WAV less its 44-byte header",
-                        lambda: read(target) == read(wavs[22050])[44:])
+                        lambda: read_bytes(target) == read_bytes(wavs[22050])[44:])
         desk.wait_status("That's right")
         expect(not os.path.exists(target + ".bak"), "22050 Hz: no backup of a file that did not exist")
 
@@ -72,9 +65,9 @@ def main():
             f.write(b"original game sound")
         convert(desk, window, wavs[44100], target)
         desk.wait_until("44100 Hz: the game file is the halved data",
-                        lambda: read(target) == halved(read(wavs[44100])))
+                        lambda: read_bytes(target) == halved(read_bytes(wavs[44100])))
         desk.wait_status("That's right")
-        expect(open(target + ".bak", "rb").read() == b"original game sound", "44100 Hz: the backup keeps the old file")
+        expect(read_bytes(target + ".bak") == b"original game sound", "44100 Hz: the backup keeps the old file")
         expect(not os.path.exists(os.path.join(workdir, "tone44100.wav")), "44100 Hz: the temporary file is gone")
 
         target = os.path.join(game, "bsound48.16")
@@ -84,7 +77,7 @@ def main():
 
         convert(desk, window, wavs[48000], target, answer="Return")
         desk.wait_until("48000 Hz, Yes: the data is copied unchanged",
-                        lambda: read(target) == read(wavs[48000])[44:])
+                        lambda: read_bytes(target) == read_bytes(wavs[48000])[44:])
         desk.wait_status("That's right")
 
         ini = open(os.path.join(workdir, "S16c.ini")).read()

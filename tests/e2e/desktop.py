@@ -242,6 +242,25 @@ class Desktop:
         self.wait_gone(title_regex)
 
 
+def read_bytes(path):
+    """The file's bytes, or None while it does not exist."""
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+def app_dir(root, bindir, with_library=True):
+    """A new application directory holding the program (and, unless told
+    otherwise, its decoder library), as after installing."""
+    appdir = fresh_dir(os.path.join(root, "app"))
+    shutil.copy2(os.path.join(bindir, "vantrel"), appdir)
+    if with_library:
+        shutil.copy2(os.path.join(bindir, "libmpegdll.so"), appdir)
+    return appdir
+
+
 def fresh_dir(path):
     shutil.rmtree(path, ignore_errors=True)
     os.makedirs(path)

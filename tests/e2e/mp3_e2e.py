@@ -5,10 +5,9 @@ Usage: mp3_e2e.py EXECUTABLE_DIR WORKROOT
 """
 
 import os
-import shutil
 import sys
 
-from desktop import Desktop, fresh_dir
+from desktop import Desktop, app_dir, fresh_dir, read_bytes
 from sounds import make_mp3, reference_decode
 from wavs import halved
 
@@ -17,22 +16,10 @@ CONVERT_WAV = (54 + 119, 81 + 11)   # centre of "Convert Wav as GP3 / GP4 sound 
 SAVE_TITLE = r"^Select your Grand Prix 3\\Sound  Directory$"
 
 
-def read(path):
-    try:
-        with open(path, "rb") as f:
-            return f.read()
-    except OSError:
-        return None
-
-
 def main():
     bindir, root = sys.argv[1], sys.argv[2]
     fresh_dir(root)
-    # The application directory holds the program and its decoder library,
-    # as after installing.
-    appdir = fresh_dir(os.path.join(root, "app"))
-    for name in ("vantrel", "libmpegdll.so"):
-        shutil.copy2(os.path.join(bindir, name), appdir)
+    appdir = app_dir(root, bindir)
     music = fresh_dir(os.path.join(root, "music"))
     game = fresh_dir(os.path.join(root, "gp4", "sound"))
     mp3 = make_mp3(os.path.join(music, "Lap Record.mp3"), 2.0)
@@ -45,7 +32,7 @@ def main():
         desk.answer_file_dialog("^Only Mp3's$", mp3)
         desk.wait_status("Saved as: " + decoded)
         desk.wait_until("the WAV beside the MP3 has mpg123's samples",
-                        lambda: read(decoded) is not None and read(decoded)[44:] == reference[44:])
+                        lambda: read_bytes(decoded) is not None and read_bytes(decoded)[44:] == reference[44:])
         desk.wait_until("all three buttons usable again",
                         lambda: all(desk.button_state(c) == (True, True) for c in (
                             "Convert Mp3 as Wav", "Play Wav /Mp3", "Convert Wav as GP3 / GP4 sound format")))
@@ -55,7 +42,7 @@ def main():
         desk.answer_file_dialog("^Select a Wav$", decoded)
         desk.answer_file_dialog(SAVE_TITLE, target)
         desk.wait_until("the decoded WAV became a halved game sound file",
-                        lambda: read(target) == halved(read(decoded)))
+                        lambda: read_bytes(target) == halved(read_bytes(decoded)))
         desk.wait_status("That's right")
         desk.screenshot("mp3-then-conversion")
     print("MP3 end-to-end run passed")

@@ -6,18 +6,16 @@ Usage: nolibrary_e2e.py EXECUTABLE WORKROOT
 """
 
 import os
-import shutil
 import sys
 
-from desktop import Desktop, E2EFailure, fresh_dir
+from desktop import Desktop, E2EFailure, app_dir, fresh_dir
 from wavs import wav_bytes
 
 
 def main():
     exe, root = sys.argv[1], sys.argv[2]
     fresh_dir(root)
-    appdir = fresh_dir(os.path.join(root, "app"))
-    shutil.copy2(exe, appdir)
+    appdir = app_dir(root, os.path.dirname(exe), with_library=False)
     with Desktop(os.path.join(appdir, "vantrel"), appdir, os.path.join(root, "artifacts")) as desk:
         desk.start_program_without_waiting()
         box = desk.wait_window("^Korlit$")

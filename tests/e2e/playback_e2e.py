@@ -6,11 +6,10 @@ Usage: playback_e2e.py EXECUTABLE_DIR WORKROOT
 """
 
 import os
-import shutil
 import subprocess
 import sys
 
-from desktop import Desktop, fresh_dir
+from desktop import Desktop, app_dir, fresh_dir
 from sounds import make_mp3, make_tone_wav
 
 PLAY_WAV_MP3 = (54 + 51, 54 + 11)   # centre of "Play Wav /Mp3"
@@ -28,9 +27,7 @@ def sink_inputs():
 def main():
     bindir, root = sys.argv[1], sys.argv[2]
     fresh_dir(root)
-    appdir = fresh_dir(os.path.join(root, "app"))
-    for name in ("vantrel", "libmpegdll.so"):
-        shutil.copy2(os.path.join(bindir, name), appdir)
+    appdir = app_dir(root, bindir)
     sounds = fresh_dir(os.path.join(root, "sounds"))
     wav = make_tone_wav(os.path.join(sounds, "horn.WAV"), 0.8)
     mp3 = make_mp3(os.path.join(sounds, "engine.mp3"), 30)
