@@ -34,6 +34,7 @@
 #include "MPEGPlay.h"
 #include "Mp3ToWavCommand.h"
 #include "SharedState.h"
+#include "SoundFiles.h"
 
 extern char** environ;
 
@@ -224,10 +225,7 @@ int main(int argc, char** argv) {
   struct stat st {};
   if (stat(mp3.c_str(), &st) != 0) {
     std::printf("making a 5-minute 44100 Hz stereo MP3 (128 kbps CBR) with sox and lame...\n");
-    const std::string make = "cd '" + work +
-                             "' && sox -n -r 44100 -c 2 -b 16 src.wav synth 300 sine 440 sine 660 vol 0.5"
-                             " && lame --quiet --cbr -b 128 src.wav long.mp3 && rm -f src.wav";
-    if (std::system(make.c_str()) != 0) {
+    if (!MakeMp3(mp3, 300, "sine 440 sine 660", "--cbr -b 128")) {
       std::fprintf(stderr, "could not make the MP3\n");
       return 1;
     }

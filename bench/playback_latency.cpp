@@ -20,7 +20,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -30,6 +29,7 @@
 #include "MPlayer.h"
 #include "PlaybackCommand.h"
 #include "SharedState.h"
+#include "SoundFiles.h"
 
 namespace {
 
@@ -132,23 +132,6 @@ void WaitForSilence(MonitorWatch& watch) {
   Pump([&] { return Clock::now() - watch.LastLoud() > std::chrono::milliseconds(300); }, 5000);
 }
 
-void WriteToneWav(const std::string& path, double seconds) {
-  const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate), dataBytes = frames * 4;
-  std::vector<char> b;
-  auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(char(v >> (8 * i))); };
-  auto put16 = [&](uint16_t v) { for (int i = 0; i < 2; ++i) b.push_back(char(v >> (8 * i))); };
-  auto tag = [&](const char* t) { b.insert(b.end(), t, t + 4); };
-  tag("RIFF"); put32(36 + dataBytes); tag("WAVE");
-  tag("fmt "); put32(16); put16(1); put16(2); put32(rate); put32(rate * 4); put16(4); put16(16);
-  tag("data"); put32(dataBytes);
-  for (uint32_t i = 0; i < frames; ++i) {
-    const auto s = static_cast<int16_t>(12000 * std::cos(i * 2 * M_PI * 440 / rate));
-    put16(uint16_t(s));
-    put16(uint16_t(s));
-  }
-  std::ofstream(path, std::ios::binary).write(b.data(), static_cast<std::streamsize>(b.size()));
-}
-
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? NAN : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
@@ -172,11 +155,8 @@ int main(int argc, char** argv) {
   const int runs = argc > 2 ? std::atoi(argv[2]) : 9;
   QTemporaryDir dir;
   const std::string folder = dir.path().toStdString() + "/";
-  WriteToneWav(folder + "tone.wav", 1.0);
-  const std::string mp3 = "cd '" + folder +
-                          "' && sox -n -r 44100 -c 2 -b 16 src.wav synth 1 sine 440 vol 0.5 2>/dev/null"
-                          " && lame --quiet -b 128 src.wav tone.mp3";
-  if (std::system(mp3.c_str()) != 0) {
+  WriteToneWav(folder + "tone.wav", 1.0, 12000);
+  if (!MakeMp3(folder + "tone.mp3", 1.0)) {
     std::fprintf(stderr, "could not make the MP3 with sox and lame\n");
     return 1;
   }

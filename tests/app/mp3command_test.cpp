@@ -19,6 +19,7 @@
 #include "MPEGPlay.h"
 #include "Mp3ToWavCommand.h"
 #include "OpticalDisc.h"
+#include "SoundFiles.h"
 #include "convert_support.h"
 
 namespace {
@@ -116,8 +117,6 @@ bool StartsWith(const std::string& s, const std::string& prefix) { return s.comp
 // Folder of the MP3 made once for the whole run, with mpg123's decoding of it.
 std::string g_data;
 
-bool Sh(const std::string& command) { return std::system(command.c_str()) == 0; }
-
 class Mp3Command : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -125,9 +124,8 @@ class Mp3Command : public ::testing::Test {
     if (!g_data.empty()) return;
     // Three seconds of two tones, a different one on each side, so a channel
     // swap or a dropped frame changes the samples.
-    if (Sh("cd '" + data.Path() +
-           "' && sox -n -r 44100 -c 2 -b 16 src.wav synth 3 sine 440 sine 660 vol 0.5 2>/dev/null"
-           " && lame --quiet -b 128 src.wav song.mp3 && mpg123 -q -w reference.wav song.mp3"))
+    if (MakeMp3(data / "song.mp3", 3, "sine 440 sine 660") &&
+        DecodeWithMpg123(data / "song.mp3", data / "reference.wav"))
       g_data = data.Path();
   }
 

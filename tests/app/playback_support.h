@@ -1,14 +1,10 @@
 #pragma once
 // Stand-ins for the window's dialog, status line and control states, which the
-// playback command drives, and makers of the sound files it plays.
+// playback command drives.
 
 #include <QWidget>
 
-#include <cmath>
-#include <cstdint>
-#include <cstdlib>
 #include <deque>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -90,31 +86,3 @@ class RecordingControl : public IControlState {
   bool visible;
   bool enabled = true;
 };
-
-// A 22050 Hz 16-bit stereo WAV with a 440 Hz tone, loud from its first sample
-// on (the phase starts at a quarter period).
-inline void WriteToneWav(const std::string& path, double seconds, int amplitude = 8000) {
-  const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate);
-  const uint32_t dataBytes = frames * 4;
-  std::vector<char> bytes;
-  auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) bytes.push_back(char(v >> (8 * i))); };
-  auto put16 = [&](uint16_t v) { for (int i = 0; i < 2; ++i) bytes.push_back(char(v >> (8 * i))); };
-  auto tag = [&](const char* t) { bytes.insert(bytes.end(), t, t + 4); };
-  tag("RIFF"); put32(36 + dataBytes); tag("WAVE");
-  tag("fmt "); put32(16); put16(1); put16(2); put32(rate); put32(rate * 4); put16(4); put16(16);
-  tag("data"); put32(dataBytes);
-  for (uint32_t i = 0; i < frames; ++i) {
-    const auto s = static_cast<int16_t>(amplitude * std::cos(i * 2 * M_PI * 440 / rate));
-    put16(uint16_t(s));
-    put16(uint16_t(s));
-  }
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A 44100 Hz stereo MP3 of a tone, made with sox and lame. False when they fail.
-inline bool MakeToneMp3(const std::string& folder, const std::string& name, double seconds) {
-  const std::string cmd = "cd '" + folder + "' && sox -n -r 44100 -c 2 -b 16 '" + name + ".src.wav' synth " +
-                          std::to_string(seconds) + " sine 440 vol 0.5 2>/dev/null && lame --quiet -b 128 '" +
-                          name + ".src.wav' '" + name + "' && rm -f '" + name + ".src.wav'";
-  return std::system(cmd.c_str()) == 0;
-}

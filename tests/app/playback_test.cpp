@@ -30,6 +30,7 @@
 #include "Mci.h"
 #include "PlaybackCommand.h"
 #include "SharedState.h"
+#include "SoundFiles.h"
 #include "../controls/mplayer_fake_service.h"
 #include "playback_support.h"
 
@@ -116,7 +117,7 @@ class PlaybackTest : public ::testing::Test {
   static void SetUpTestSuite() {
     mp3Dir_ = new QTemporaryDir();
     const std::string folder = mp3Dir_->path().toStdString();
-    mp3Made_ = MakeToneMp3(folder, "song.mp3", 3.0) && MakeToneMp3(folder, "blip.mp3", 0.4);
+    mp3Made_ = MakeMp3(folder + "/song.mp3", 3.0) && MakeMp3(folder + "/blip.mp3", 0.4);
   }
   static void TearDownTestSuite() {
     delete mp3Dir_;

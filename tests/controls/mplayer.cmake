@@ -6,4 +6,4 @@ vantrel_add_test(mplayer_tests QT
 # sound server.
 vantrel_add_test(mplayer_sound_tests QT SOUND
   SOURCES mplayer_sound_test.cpp mplayer_pixels.h
-  LIBS controls)
+  LIBS controls test_fixtures)

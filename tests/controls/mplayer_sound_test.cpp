@@ -8,40 +8,18 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 
-#include <cmath>
-#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "MPlayer.h"
+#include "SoundFiles.h"
 #include "mplayer_pixels.h"
 
 using ::testing::ElementsAre;
 
 namespace {
-
-// A 22050 Hz 16-bit stereo WAV with a quiet tone of the given length.
-std::string WriteWav(const QTemporaryDir& dir, const char* name, double seconds) {
-  const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate);
-  const uint32_t dataBytes = frames * 4;
-  std::vector<char> bytes;
-  auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) bytes.push_back(char(v >> (8 * i))); };
-  auto put16 = [&](uint16_t v) { for (int i = 0; i < 2; ++i) bytes.push_back(char(v >> (8 * i))); };
-  auto tag = [&](const char* t) { bytes.insert(bytes.end(), t, t + 4); };
-  tag("RIFF"); put32(36 + dataBytes); tag("WAVE");
-  tag("fmt "); put32(16); put16(1); put16(2); put32(rate); put32(rate * 4); put16(4); put16(16);
-  tag("data"); put32(dataBytes);
-  for (uint32_t i = 0; i < frames; ++i) {
-    const auto s = static_cast<int16_t>(2000 * std::sin(i * 2 * M_PI * 440 / rate));
-    put16(uint16_t(s));
-    put16(uint16_t(s));
-  }
-  const std::string path = dir.filePath(name).toStdString();
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return path;
-}
 
 class RealServiceTest : public ::testing::Test {
  protected:
@@ -86,6 +64,12 @@ class RealServiceTest : public ::testing::Test {
     return results.size() > before;
   }
 
+  std::string QuietWav(const char* name, double seconds) {
+    const std::string path = dir.filePath(name).toStdString();
+    WriteToneWav(path, seconds, 2000);
+    return path;
+  }
+
   void OpenForPlayback(const std::string& path) {
     player->SetFileName(path);
     player->Open();
@@ -102,7 +86,7 @@ class RealServiceTest : public ::testing::Test {
 };
 
 TEST_F(RealServiceTest, PlayToTheEndReportsSuccessAndLightsPlayAgain) {
-  OpenForPlayback(WriteWav(dir, "short.wav", 0.4));
+  OpenForPlayback(QuietWav("short.wav", 0.4));
   ASSERT_NE(player->DeviceId(), 0);
   QImage image = Pixels(*player);
   EXPECT_TRUE(HasGlyph(*player, image, btPlay, kColored, 6, 3));
@@ -124,7 +108,7 @@ TEST_F(RealServiceTest, PlayToTheEndReportsSuccessAndLightsPlayAgain) {
 }
 
 TEST_F(RealServiceTest, StopInTheMiddleEndsThePlay) {
-  OpenForPlayback(WriteWav(dir, "long.wav", 5.0));
+  OpenForPlayback(QuietWav("long.wav", 5.0));
   Click(10);
   ASSERT_EQ(player->Mode(), mdPlaying);
   Click(40);

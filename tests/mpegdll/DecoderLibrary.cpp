@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "SoundFiles.h"
+
 const char* const kEntryNames[21] = {
     "init",    "deinit",       "Open",          "Pause",         "Restart",       "Stop",      "SetPriority",
     "SetOutputDevice", "Play", "Close",         "GetFrequency",  "GetBitrate",    "GetStereoMode", "GetLayer",
@@ -63,14 +65,9 @@ bool run(const std::string& command) { return std::system(command.c_str()) == 0;
 
 std::string makeMp3(const TempDir& dir, const std::string& name, int rate, int channels, double seconds,
                     const std::string& lameArgs) {
-  const std::string wav = dir.file(name + ".src.wav");
   const std::string mp3 = dir.file(name);
-  const std::string second = channels == 2 ? " pinknoise" : "";
-  const std::string make = "sox -R -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b 16 '" +
-                           wav + "' synth " + std::to_string(seconds) + " sine 440" + second + " vol 0.5 2>/dev/null";
-  if (!run(make)) return {};
-  if (!run("lame --quiet " + lameArgs + " '" + wav + "' '" + mp3 + "'")) return {};
-  return mp3;
+  const char* tones = channels == 2 ? "sine 440 pinknoise" : "sine 440";
+  return MakeMp3(mp3, seconds, tones, lameArgs, rate, channels) ? mp3 : std::string();
 }
 
 std::vector<unsigned char> readFile(const std::string& path) {
@@ -118,7 +115,7 @@ WavFile readWav(const std::string& path) {
 
 WavFile referenceDecode(const TempDir& dir, const std::string& mp3) {
   const std::string out = dir.file("reference.wav");
-  if (!run("mpg123 -q -w '" + out + "' '" + mp3 + "'")) return {};
+  if (!DecodeWithMpg123(mp3, out)) return {};
   return readWav(out);
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "MPEGPlay.h"
+#include "SoundFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -55,11 +56,8 @@ class MpegRealLibraryTest : public ::testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     // Three seconds of stereo with different tones left and right.
-    const std::string cmd = "cd '" + dir_.string() +
-                            "' && sox -n -r 44100 -c 2 -b 16 src.wav synth 3 sine 440 sine 660 vol 0.5 2>/dev/null"
-                            " && lame --quiet -b 128 src.wav song.mp3"
-                            " && mpg123 -q -w reference.wav song.mp3";
-    made_ = std::system(cmd.c_str()) == 0;
+    made_ = MakeMp3((dir_ / "song.mp3").string(), 3, "sine 440 sine 660") &&
+            DecodeWithMpg123((dir_ / "song.mp3").string(), (dir_ / "reference.wav").string());
   }
   static void TearDownTestSuite() { fs::remove_all(dir_); }
 
