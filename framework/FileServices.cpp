@@ -67,6 +67,30 @@ class NoWriteSignals {
 // One system call moves at most this much; larger counts are looped.
 constexpr int64_t kMaxChunk = int64_t{1} << 30;
 
+// Moves count bytes through one read or write call after another, in chunks of
+// at most kMaxChunk, retrying on EINTR. Stops at a call that moves nothing or
+// at a failure after some bytes; a failure before the first byte gives -1 with
+// *err set.
+template <typename Byte, typename Transfer>
+int64_t TransferSome(int fd, Byte* p, int64_t count, int* err, Transfer transfer) {
+  int64_t done = 0;
+  while (done < count) {
+    const size_t chunk = static_cast<size_t>(std::min(count - done, kMaxChunk));
+    const ssize_t n = transfer(fd, p + done, chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (done == 0) {
+        *err = errno;
+        return -1;
+      }
+      break;
+    }
+    if (n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
 }  // namespace
 
 int LastOSError() { return lastOSError; }
@@ -178,43 +202,11 @@ int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing s
 
 int64_t WriteSome(int fd, const void* buf, int64_t count, int* err) {
   NoWriteSignals guard;
-  const char* p = static_cast<const char*>(buf);
-  int64_t done = 0;
-  while (done < count) {
-    const size_t chunk = static_cast<size_t>(std::min(count - done, kMaxChunk));
-    const ssize_t n = write(fd, p + done, chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (done == 0) {
-        *err = errno;
-        return -1;
-      }
-      break;
-    }
-    if (n == 0) break;
-    done += n;
-  }
-  return done;
+  return TransferSome(fd, static_cast<const char*>(buf), count, err, ::write);
 }
 
 int64_t ReadSome(int fd, void* buf, int64_t count, int* err) {
-  char* p = static_cast<char*>(buf);
-  int64_t done = 0;
-  while (done < count) {
-    const size_t chunk = static_cast<size_t>(std::min(count - done, kMaxChunk));
-    const ssize_t n = read(fd, p + done, chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (done == 0) {
-        *err = errno;
-        return -1;
-      }
-      break;
-    }
-    if (n == 0) break;
-    done += n;
-  }
-  return done;
+  return TransferSome(fd, static_cast<char*>(buf), count, err, ::read);
 }
 
 THandle FileOpen(const std::string& name, uint32_t mode) {
