@@ -9,7 +9,6 @@
 //   playback_latency DLL_DIR [RUNS]
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -28,6 +27,7 @@
 #include "MPEGPlay.h"
 #include "MPlayer.h"
 #include "PlaybackCommand.h"
+#include "QtInput.h"
 #include "SharedState.h"
 #include "SoundFiles.h"
 
@@ -180,15 +180,6 @@ int main(int argc, char** argv) {
   TPlaybackCommand command({dialog, status, *player, mpeg, none, none, none, none, playerState}, state);
   player->OnClick = [&](TMediaPlayer*, TMPBtnType b, bool& d) { command.MediaPlayer1Click(b, d); };
   player->OnNotify = [&](TMediaPlayer*) { command.MediaPlayer1Notify(); };
-  auto click = [&](int x) {
-    const QPointF pos(x, 10);
-    QMouseEvent press(QEvent::MouseButtonPress, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(player, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(player, &release);
-  };
 
   MonitorWatch watch;
   if (!watch.ok()) {
@@ -206,10 +197,10 @@ int main(int argc, char** argv) {
     WaitForSilence(watch);
     watch.Arm();
     const auto t0 = Clock::now();
-    click(10);  // Play
+    ClickAt(player, 10);  // Play
     Pump([&] { return watch.Found(); }, 3000);
     if (watch.Found()) wavMs.push_back(std::chrono::duration<double, std::milli>(watch.LoudAt() - t0).count());
-    click(40);  // Stop
+    ClickAt(player, 40);  // Stop
     WaitForSilence(watch);
 
     dialog.answer = folder + "tone.mp3";

@@ -9,9 +9,7 @@
 #include <dlfcn.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -29,6 +27,7 @@
 #include "MPlayer.h"
 #include "Mci.h"
 #include "PlaybackCommand.h"
+#include "QtInput.h"
 #include "SharedState.h"
 #include "SoundFiles.h"
 #include "../controls/mplayer_fake_service.h"
@@ -58,15 +57,6 @@ std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<st
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
-
-bool PumpUntil(const std::function<bool()>& done, int limitMs) {
-  QDeadlineTimer limit(limitMs);
-  while (!done() && !limit.hasExpired())
-    QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-  return done();
-}
-
-void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
 
 // Streams the test's sound server is playing now.
 int SinkInputCount() {
@@ -177,17 +167,8 @@ class PlaybackTest : public ::testing::Test {
     command->BitBtn4Click();
   }
 
-  void ClickCell(int x) {
-    const QPointF pos(x, 10);
-    QMouseEvent press(QEvent::MouseButtonPress, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(player, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(player, &release);
-  }
-  void ClickPlay() { ClickCell(10); }
-  void ClickStop() { ClickCell(40); }
+  void ClickPlay() { ClickAt(player, 10); }
+  void ClickStop() { ClickAt(player, 40); }
   void Key(Qt::Key key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(player, &press);

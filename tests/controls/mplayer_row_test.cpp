@@ -6,12 +6,12 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPalette>
 
 #include <memory>
 
 #include "MPlayer.h"
+#include "QtInput.h"
 #include "mplayer_fake_service.h"
 #include "mplayer_pixels.h"
 
@@ -45,16 +45,6 @@ class RowTest : public ::testing::Test {
     return ::HasGlyph(*player, image, button, index, x, y);
   }
 
-  void Mouse(QEvent::Type type, int x, int y = 10) {
-    const QPointF pos(x, y);
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, pos, player->mapToGlobal(pos), Qt::LeftButton, held, Qt::NoModifier);
-    QApplication::sendEvent(player, &e);
-  }
-  void Click(int x) {
-    Mouse(QEvent::MouseButtonPress, x);
-    Mouse(QEvent::MouseButtonRelease, x);
-  }
   void Key(int key) {
     QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(player, &e);
@@ -113,10 +103,10 @@ TEST_F(RowTest, OpenLightsPlayInColourAndPressingPlaySwapsTheButtons) {
   EXPECT_TRUE(HasGlyph(image, btPlay, kColored, 6, 3));
   EXPECT_TRUE(HasGlyph(image, btStop, kDisabled, 34, 3));
 
-  Click(40);  // Stop is dimmed: ignored
+  ClickAt(player, 40);  // Stop is dimmed: ignored
   EXPECT_TRUE(clicks.empty());
 
-  Click(28);  // the shared border belongs to Play
+  ClickAt(player, 28);  // the shared border belongs to Play
   EXPECT_THAT(clicks, ElementsAre(btPlay));
   ASSERT_EQ(service.Sent(MCI_PLAY).size(), 1u);
   EXPECT_EQ(service.Sent(MCI_PLAY)[0].flags, MCI_NOTIFY);
@@ -124,7 +114,7 @@ TEST_F(RowTest, OpenLightsPlayInColourAndPressingPlaySwapsTheButtons) {
   EXPECT_TRUE(HasGlyph(image, btPlay, kDisabled, 6, 3));
   EXPECT_TRUE(HasGlyph(image, btStop, kEnabled, 34, 3));
 
-  Click(40);
+  ClickAt(player, 40);
   EXPECT_THAT(clicks, ElementsAre(btPlay, btStop));
   EXPECT_EQ(service.Sent(MCI_STOP).size(), 1u);
   EXPECT_TRUE(HasGlyph(Pixels(), btPlay, kColored, 6, 3));
@@ -133,28 +123,28 @@ TEST_F(RowTest, OpenLightsPlayInColourAndPressingPlaySwapsTheButtons) {
 TEST_F(RowTest, FailedCommandLeavesTheButtons) {
   player->Open();
   service.failures[MCI_PLAY] = MCIERR_HARDWARE;
-  Click(10);
+  ClickAt(player, 10);
   EXPECT_EQ(service.Sent(MCI_PLAY).size(), 1u);
   EXPECT_TRUE(HasGlyph(Pixels(), btPlay, kColored, 6, 3));
 }
 
 TEST_F(RowTest, PressedCellIsSunkenUntilThePointerLeaves) {
   player->Open();
-  Mouse(QEvent::MouseButtonPress, 10);
+  SendMouse(player, QEvent::MouseButtonPress, 10);
   QImage image = Pixels();
   EXPECT_TRUE(HasGlyph(image, btPlay, kColored, 7, 4));
   EXPECT_EQ(image.pixel(1, 10), player->palette().color(QPalette::Dark).rgb());
 
-  Mouse(QEvent::MouseMove, 100);
+  SendMouse(player, QEvent::MouseMove, 100);
   EXPECT_TRUE(HasGlyph(Pixels(), btPlay, kColored, 6, 3));
-  Mouse(QEvent::MouseMove, 12);
+  SendMouse(player, QEvent::MouseMove, 12);
   EXPECT_TRUE(HasGlyph(Pixels(), btPlay, kColored, 7, 4));
-  Mouse(QEvent::MouseMove, 100);
-  Mouse(QEvent::MouseButtonRelease, 100);
+  SendMouse(player, QEvent::MouseMove, 100);
+  SendMouse(player, QEvent::MouseButtonRelease, 100);
   EXPECT_TRUE(clicks.empty());
   EXPECT_TRUE(service.Sent(MCI_PLAY).empty());
   // The press is over: coming back in draws nothing sunken.
-  Mouse(QEvent::MouseMove, 12);
+  SendMouse(player, QEvent::MouseMove, 12);
   EXPECT_TRUE(HasGlyph(Pixels(), btPlay, kColored, 6, 3));
 }
 
@@ -174,7 +164,7 @@ TEST_F(RowTest, OneVisibleButtonShrinksTheRow) {
   EXPECT_EQ(player->Width(), 29);
   player->SetVisibleButtons({});
   EXPECT_EQ(player->Width(), 29);
-  Click(10);  // no visible button to press
+  ClickAt(player, 10);  // no visible button to press
   EXPECT_TRUE(clicks.empty());
 }
 
@@ -190,10 +180,10 @@ TEST_F(RowTest, DisabledControlShowsOnlyDisabledGlyphs) {
 TEST_F(RowTest, DoubleClickIsASecondPress) {
   player->SetAutoEnable(false);
   player->Open();
-  Mouse(QEvent::MouseButtonPress, 10);
-  Mouse(QEvent::MouseButtonRelease, 10);
-  Mouse(QEvent::MouseButtonDblClick, 10);
-  Mouse(QEvent::MouseButtonRelease, 10);
+  SendMouse(player, QEvent::MouseButtonPress, 10);
+  SendMouse(player, QEvent::MouseButtonRelease, 10);
+  SendMouse(player, QEvent::MouseButtonDblClick, 10);
+  SendMouse(player, QEvent::MouseButtonRelease, 10);
   EXPECT_THAT(clicks, ElementsAre(btPlay, btPlay));
   EXPECT_EQ(service.Sent(MCI_PLAY).size(), 2u);
 }
@@ -205,9 +195,9 @@ TEST_F(RowTest, WithoutAutoEnableTheEnabledFlagsDecide) {
   QImage image = Pixels();
   EXPECT_TRUE(HasGlyph(image, btPlay, kDisabled, 6, 3));
   EXPECT_TRUE(HasGlyph(image, btStop, kEnabled, 34, 3));
-  Click(10);
+  ClickAt(player, 10);
   EXPECT_TRUE(clicks.empty());
-  Click(40);
+  ClickAt(player, 40);
   EXPECT_THAT(clicks, ElementsAre(btStop));
   image = Pixels();
   EXPECT_TRUE(HasGlyph(image, btPlay, kDisabled, 6, 3));
@@ -270,8 +260,8 @@ TEST_F(FocusedRowTest, ArrowsMoveTheFocusMarkAndSpacePressesIt) {
 
 TEST_F(FocusedRowTest, ClickMovesTheFocusToThePressedButton) {
   player->Open();
-  Click(10);
-  Click(40);
+  ClickAt(player, 10);
+  ClickAt(player, 40);
   EXPECT_EQ(player->FocusedButton(), btStop);
 }
 

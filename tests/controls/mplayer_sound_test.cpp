@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include <fstream>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "MPlayer.h"
+#include "QtInput.h"
 #include "SoundFiles.h"
 #include "mplayer_pixels.h"
 
@@ -44,24 +43,11 @@ class RealServiceTest : public ::testing::Test {
   }
   void TearDown() override { window.reset(); }
 
-  void Click(int x) {
-    const QPointF pos(x, 10);
-    QMouseEvent press(QEvent::MouseButtonPress, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(player, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, pos, player->mapToGlobal(pos), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(player, &release);
-  }
-
   // Runs the event loop until a notification arrived; the limit only keeps a
   // lost notification from hanging the run.
   bool WaitForNotify() {
     const size_t before = results.size();
-    QDeadlineTimer limit(20000);
-    while (results.size() == before && !limit.hasExpired())
-      QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    return results.size() > before;
+    return PumpUntil([&] { return results.size() > before; }, 20000);
   }
 
   std::string QuietWav(const char* name, double seconds) {
@@ -92,7 +78,7 @@ TEST_F(RealServiceTest, PlayToTheEndReportsSuccessAndLightsPlayAgain) {
   EXPECT_TRUE(HasGlyph(*player, image, btPlay, kColored, 6, 3));
   EXPECT_TRUE(HasGlyph(*player, image, btStop, kDisabled, 34, 3));
 
-  Click(10);
+  ClickAt(player, 10);
   EXPECT_THAT(clicks, ElementsAre(btPlay));
   EXPECT_EQ(player->LastError(), 0u);
   image = Pixels(*player);
@@ -109,9 +95,9 @@ TEST_F(RealServiceTest, PlayToTheEndReportsSuccessAndLightsPlayAgain) {
 
 TEST_F(RealServiceTest, StopInTheMiddleEndsThePlay) {
   OpenForPlayback(QuietWav("long.wav", 5.0));
-  Click(10);
+  ClickAt(player, 10);
   ASSERT_EQ(player->Mode(), mdPlaying);
-  Click(40);
+  ClickAt(player, 40);
   EXPECT_THAT(clicks, ElementsAre(btPlay, btStop));
   EXPECT_EQ(player->LastError(), 0u);
   EXPECT_EQ(player->Mode(), mdStopped);

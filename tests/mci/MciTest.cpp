@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
-#include <QThread>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -20,6 +19,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "QtInput.h"
 
 // The sound output modules and the JACK client library leak a few small
 // blocks when they find no server; the leak checker is told to look past them.
@@ -49,21 +50,6 @@ class NotifyRecorder : public QObject {
   }
   uintptr_t handle() { return reinterpret_cast<uintptr_t>(static_cast<QObject*>(this)); }
 };
-
-// Runs the event loop until `done` holds or the limit passes.
-bool PumpUntil(const std::function<bool()>& done, int limitMs = 8000) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
-  while (Clock::now() < deadline) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (done()) return true;
-    QThread::msleep(2);
-  }
-  return done();
-}
-
-void PumpFor(int ms) {
-  PumpUntil([] { return false; }, ms);
-}
 
 // A 16-bit PCM WAV of a 440 Hz tone.
 std::string WriteWav(const QTemporaryDir& dir, const std::string& name, int ms, int rate = 22050,

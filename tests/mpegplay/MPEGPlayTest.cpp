@@ -1,6 +1,5 @@
 // The player's state machine against the scriptable fake decoder library.
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTimer>
 
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <memory>
 
 #include "FakeFixture.h"
+#include "QtInput.h"
 
 namespace fs = std::filesystem;
 
@@ -732,15 +732,6 @@ TEST_F(MpegPlayTest, StartAndRestartTickAtOnceWhenTheTimerIsWanted) {
   EXPECT_EQ(positions, std::vector<int32_t>({7, 7}));
 }
 
-// Waits for the event loop to run a timer, with a generous limit so a stuck
-// timer fails instead of hanging.
-template <typename Pred>
-bool ProcessEventsUntil(Pred done) {
-  QDeadlineTimer deadline(10000);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
-
 TEST_F(MpegPlayTest, TickErrorsFromTheTimerGoToTheGuard) {
   player.SetUseTimer(true);
   player.SetTimerFreq(5);
@@ -757,7 +748,7 @@ TEST_F(MpegPlayTest, TickErrorsFromTheTimerGoToTheGuard) {
   // Called from Play the tick's error reaches Play's caller, playback started.
   ExpectMPEGError([&] { player.Play(); }, "Input stream error", 3);
   EXPECT_TRUE(player.Playing());
-  ASSERT_TRUE(ProcessEventsUntil([&] { return !shown.empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !shown.empty(); }));
   EXPECT_EQ(shown.front(), "Input stream error");
 }
 
@@ -768,7 +759,7 @@ TEST_F(MpegPlayTest, TimerDeliversTheEndThroughTheEventLoop) {
   bool ended = false;
   player.OnPlayEnd = [&](TMPEGPlayer*) { ended = true; };
   fake->SetEnded();
-  ASSERT_TRUE(ProcessEventsUntil([&] { return ended; }));
+  ASSERT_TRUE(PumpUntil([&] { return ended; }));
   EXPECT_FALSE(player.Playing());
   EXPECT_FALSE(player.PositionTimer()->isActive());
 }
