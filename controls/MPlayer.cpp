@@ -522,6 +522,13 @@ uint32_t TMediaPlayer::NotifyFlags(bool consume) {
   return flags;
 }
 
+uint32_t TMediaPlayer::TakeStartFrom(uint32_t& from) {
+  if (!startRequested_) return 0;
+  from = static_cast<uint32_t>(startFrom_);
+  startRequested_ = false;
+  return MCI_FROM;
+}
+
 void TMediaPlayer::CheckOpen() const {
   if (!open_) throw EMCIDeviceError(kNoDevice);
 }
@@ -614,12 +621,7 @@ void TMediaPlayer::Play() {
   if (autoRewind_ && !startRequested_ && Position() == Length()) Rewind();
   MCI_PLAY_PARMS params{};
   params.dwCallback = Callback();
-  uint32_t flags = NotifyFlags(true);
-  if (startRequested_) {
-    flags |= MCI_FROM;
-    params.dwFrom = static_cast<uint32_t>(startFrom_);
-    startRequested_ = false;
-  }
+  const uint32_t flags = NotifyFlags(true) | TakeStartFrom(params.dwFrom);
   Send(MCI_PLAY, flags, &params);
 }
 
@@ -627,12 +629,7 @@ void TMediaPlayer::Record() {
   CheckOpen();
   MCI_RECORD_PARMS params{};
   params.dwCallback = Callback();
-  uint32_t flags = NotifyFlags(true);
-  if (startRequested_) {
-    flags |= MCI_FROM;
-    params.dwFrom = static_cast<uint32_t>(startFrom_);
-    startRequested_ = false;
-  }
+  const uint32_t flags = NotifyFlags(true) | TakeStartFrom(params.dwFrom);
   Send(MCI_RECORD, flags, &params);
 }
 

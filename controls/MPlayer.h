@@ -211,6 +211,9 @@ class TMediaPlayer : public QWidget {
 
   uint32_t WaitFlags();
   uint32_t NotifyFlags(bool consume);
+  // MCI_FROM with from set to StartFrom when a start was set since the last
+  // play or record, which it uses up; 0 otherwise.
+  uint32_t TakeStartFrom(uint32_t& from);
   void CheckOpen() const;
   MCIERROR Send(uint32_t message, uint32_t flags, void* params, bool storeError = true);
   uintptr_t Callback() { return reinterpret_cast<uintptr_t>(static_cast<QObject*>(this)); }
