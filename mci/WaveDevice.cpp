@@ -154,8 +154,11 @@ void WaveDevice::FinishPendingLocked(uint32_t code) {
   PostMciNotify(pendingCallback_, code, id_);
 }
 
-void WaveDevice::WaitForSegmentEndLocked(std::unique_lock<std::mutex>& lock, uint64_t segment) {
-  done_.wait(lock, [&] { return segment_ != segment; });
+MCIERROR WaveDevice::WaitIfAskedLocked(uintptr_t flags, std::unique_lock<std::mutex>& lock) {
+  if (!(flags & MCI_WAIT)) return 0;
+  const uint64_t mine = segment_;
+  done_.wait(lock, [&] { return segment_ != mine; });
+  return failedSegment_ == mine ? MCIERR_HARDWARE : 0;
 }
 
 // ---- the device thread --------------------------------------------------
@@ -307,12 +310,7 @@ MCIERROR WaveDevice::Play(uintptr_t flags, MCI_PLAY_PARMS* params) {
   if (from > to) return MCIERR_OUTOFRANGE;
   ReplacePendingLocked(flags, params ? params->dwCallback : 0);
   StartSegmentLocked(from, to);
-  if (flags & MCI_WAIT) {
-    const uint64_t mine = segment_;
-    WaitForSegmentEndLocked(lock, mine);
-    if (failedSegment_ == mine) return MCIERR_HARDWARE;
-  }
-  return 0;
+  return WaitIfAskedLocked(flags, lock);
 }
 
 MCIERROR WaveDevice::Stop(uintptr_t flags, MCI_GENERIC_PARMS* params) {
@@ -349,12 +347,7 @@ MCIERROR WaveDevice::Resume(uintptr_t flags, MCI_GENERIC_PARMS* params) {
   if (mode_ == Mode::Stopped) return MCIERR_NONAPPLICABLE_FUNCTION;
   if (flags & MCI_NOTIFY) ReplacePendingLocked(flags, params->dwCallback);
   if (mode_ == Mode::Paused) StartSegmentLocked(pos_, end_);
-  if (flags & MCI_WAIT) {
-    const uint64_t mine = segment_;
-    WaitForSegmentEndLocked(lock, mine);
-    if (failedSegment_ == mine) return MCIERR_HARDWARE;
-  }
-  return 0;
+  return WaitIfAskedLocked(flags, lock);
 }
 
 MCIERROR WaveDevice::Seek(uintptr_t flags, MCI_SEEK_PARMS* params) {

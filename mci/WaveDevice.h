@@ -68,7 +68,9 @@ class WaveDevice {
   void EndSegmentLocked(Mode next);
   void ReplacePendingLocked(uintptr_t flags, uintptr_t callback);
   void FinishPendingLocked(uint32_t code);
-  void WaitForSegmentEndLocked(std::unique_lock<std::mutex>& lock, uint64_t segment);
+  // With MCI_WAIT in flags, blocks until the segment under way ends and gives
+  // MCIERR_HARDWARE if its output failed; 0 otherwise.
+  MCIERROR WaitIfAskedLocked(uintptr_t flags, std::unique_lock<std::mutex>& lock);
 
   void ThreadMain(std::promise<MCIERROR>* opened);
   void RunOutput(std::unique_lock<std::mutex>& lock, out123_struct* ao);
