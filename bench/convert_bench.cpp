@@ -7,10 +7,8 @@
 //   convert_bench --child halve|convert SOURCE WORK-FOLDER   (peak memory)
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -28,8 +26,7 @@
 #include "GameSoundConversion.h"
 #include "Gauges.h"
 #include "HalveSampleRate.h"
-
-extern char** environ;
+#include "Processes.h"
 
 namespace {
 
@@ -104,25 +101,16 @@ void Warm(const std::string& name) {
   close(fd);
 }
 
-// Runs a program (no shell), stdout to 'out' when given; returns its rusage.
-rusage Spawn(const std::vector<std::string>& args, const std::string& out = "") {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (!out.empty()) posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-    std::fprintf(stderr, "cannot run %s\n", argv[0]);
+// A peer that cannot start leaves nothing to compare with; one that fails is
+// reported and its time kept.
+ProgramRun Spawn(const std::vector<std::string>& args, const std::string& out = "") {
+  const ProgramRun run = RunProgram(args, out);
+  if (!run.started) {
+    std::fprintf(stderr, "cannot run %s\n", args[0].c_str());
     std::exit(1);
   }
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "%s failed\n", argv[0]);
-  return usage;
+  if (!run.ok) std::fprintf(stderr, "%s failed\n", args[0].c_str());
+  return run;
 }
 
 double Seconds(const std::function<void()>& work) {
@@ -134,8 +122,7 @@ double Seconds(const std::function<void()>& work) {
 double Median(const std::function<void()>& work, int runs = kRuns) {
   std::vector<double> t;
   for (int i = 0; i < runs; ++i) t.push_back(Seconds(work));
-  std::sort(t.begin(), t.end());
-  return t[t.size() / 2];
+  return ::Median(t);
 }
 
 void ConvertOnce(const std::string& wav, const std::string& game, const std::string& workDir, IProgressGauge& gauge) {
@@ -202,7 +189,7 @@ int Child(int argc, char** argv) {
 }
 
 long PeakKiB(const std::string& self, const std::string& mode, const std::string& source, const std::string& work) {
-  return Spawn({self, "--child", mode, source, work}).ru_maxrss;
+  return Spawn({self, "--child", mode, source, work}).maxRssKiB;
 }
 
 }  // namespace
@@ -268,10 +255,8 @@ int main(int argc, char** argv) {
   const double sox = Median([&] { Spawn({"sox", wav44, "-r", "22050", "-t", "raw", work + "/sox.raw"}); }, 3);
 
   // Peak memory of a whole process doing one job, on a 5 MB and a 52.9 MB file.
-  const std::string self = "/proc/self/exe";
-  char exe[4096] = {0};
-  const ssize_t len = readlink(self.c_str(), exe, sizeof exe - 1);
-  const std::string me = len > 0 ? std::string(exe, static_cast<size_t>(len)) : std::string(argv[0]);
+  const std::string exe = ExecutablePath();
+  const std::string me = exe.empty() ? std::string(argv[0]) : exe;
   const long halveSmall = PeakKiB(me, "halve", small44, work);
   const long halveBig = PeakKiB(me, "halve", wav44, work);
   Spawn({"head", "-c", "5000044", wav22}, work + "/small22.wav");

@@ -11,10 +11,8 @@
 //   mp3command_bench [work-folder]
 //   mp3command_bench --child run|idle MP3 WORK-FOLDER   (peak memory)
 
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -33,10 +31,9 @@
 #include "Gauges.h"
 #include "MPEGPlay.h"
 #include "Mp3ToWavCommand.h"
+#include "Processes.h"
 #include "SharedState.h"
 #include "SoundFiles.h"
-
-extern char** environ;
 
 namespace {
 
@@ -50,11 +47,6 @@ double CpuSeconds(int who) {
   getrusage(who, &ru);
   return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
          static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 class ScriptedDialog : public IFileDialog {
@@ -109,11 +101,8 @@ class NoControl : public IControlState {
 };
 
 std::string ExeDir() {
-  char buf[4096];
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return "./";
-  std::string path(buf, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/') + 1);
+  const std::string path = ExecutablePath();
+  return path.empty() ? "./" : path.substr(0, path.rfind('/') + 1);
 }
 
 // The window of the program in the parts the command touches.
@@ -171,32 +160,6 @@ struct Bench {
   TMp3ToWavParts parts{dialog, messages, status, gauge, player, b1, b2, b4, mp};
 };
 
-struct ChildResult {
-  double wall = 0;
-  double cpu = 0;
-  long maxRssKiB = 0;
-  bool ok = false;
-};
-
-ChildResult Spawn(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  ChildResult r;
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return r;
-  int status = 0;
-  rusage ru{};
-  wait4(pid, &status, 0, &ru);
-  r.wall = Seconds(Clock::now() - start);
-  r.cpu = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
-          static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-  r.maxRssKiB = ru.ru_maxrss;
-  r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return r;
-}
-
 std::vector<char> DataOf(const std::string& wav) {
   std::ifstream f(wav, std::ios::binary);
   std::vector<char> all((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
@@ -237,14 +200,14 @@ int main(int argc, char** argv) {
   // Peak memory first, while this process is still small: a spawned child's
   // peak counts from its parent's at the moment it starts.
   const std::string self = ExeDir() + "mp3command_bench";
-  const ChildResult runMem = Spawn({self, "--child", "run", mp3, work});
-  const ChildResult idleMem = Spawn({self, "--child", "idle", mp3, work});
-  const ChildResult peerMem = Spawn({"mpg123", "-q", "-w", peerWav, mp3});
+  const ProgramRun runMem = RunProgram({self, "--child", "run", mp3, work});
+  const ProgramRun idleMem = RunProgram({self, "--child", "idle", mp3, work});
+  const ProgramRun peerMem = RunProgram({"mpg123", "-q", "-w", peerWav, mp3});
 
   QApplication app(argc, argv);
   Bench bench(mp3);
   // Warm the page cache and both programs once.
-  Spawn({"mpg123", "-q", "-w", peerWav, mp3});
+  RunProgram({"mpg123", "-q", "-w", peerWav, mp3});
   bench.RunCommand();
   if (DataOf(ourWav) != DataOf(peerWav) || DataOf(ourWav).empty()) {
     std::fprintf(stderr, "the command's samples differ from mpg123's\n");
@@ -257,7 +220,7 @@ int main(int argc, char** argv) {
     ourWall.push_back(bench.RunCommand());
     ourCpu.push_back(CpuSeconds(RUSAGE_SELF) - cpu0);
 
-    const ChildResult peer = Spawn({"mpg123", "-q", "-w", peerWav, mp3});
+    const ProgramRun peer = RunProgram({"mpg123", "-q", "-w", peerWav, mp3});
     if (!peer.ok) {
       std::fprintf(stderr, "mpg123 failed\n");
       return 1;

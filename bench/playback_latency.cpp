@@ -27,6 +27,7 @@
 #include "MPEGPlay.h"
 #include "MPlayer.h"
 #include "PlaybackCommand.h"
+#include "Processes.h"
 #include "QtInput.h"
 #include "SharedState.h"
 #include "SoundFiles.h"
@@ -130,11 +131,6 @@ void Pump(const std::function<bool()>& done, int limitMs) {
 // Quiet for a while, so the next run starts from silence.
 void WaitForSilence(MonitorWatch& watch) {
   Pump([&] { return Clock::now() - watch.LastLoud() > std::chrono::milliseconds(300); }, 5000);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? NAN : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 void Report(const char* what, const std::vector<double>& ms) {
