@@ -154,6 +154,12 @@ void WaveDevice::FinishPendingLocked(uint32_t code) {
   PostMciNotify(pendingCallback_, code, id_);
 }
 
+template <typename Params>
+MCIERROR WaveDevice::Succeed(uintptr_t flags, const Params* params) const {
+  if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
+  return 0;
+}
+
 MCIERROR WaveDevice::WaitIfAskedLocked(uintptr_t flags, std::unique_lock<std::mutex>& lock) {
   if (!(flags & MCI_WAIT)) return 0;
   const uint64_t mine = segment_;
@@ -322,8 +328,7 @@ MCIERROR WaveDevice::Stop(uintptr_t flags, MCI_GENERIC_PARMS* params) {
     EndSegmentLocked(Mode::Stopped);
   }
   FinishPendingLocked(MCI_NOTIFY_ABORTED);
-  if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
-  return 0;
+  return Succeed(flags, params);
 }
 
 MCIERROR WaveDevice::Pause(uintptr_t flags, MCI_GENERIC_PARMS* params) {
@@ -333,9 +338,8 @@ MCIERROR WaveDevice::Pause(uintptr_t flags, MCI_GENERIC_PARMS* params) {
   if (mode_ == Mode::Playing) {
     pos_ = CurrentFrameLocked();
     EndSegmentLocked(Mode::Paused);
-    }
-  if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
-  return 0;
+  }
+  return Succeed(flags, params);
 }
 
 // Resuming continues the paused range to its end; with MCI_NOTIFY the
@@ -367,8 +371,7 @@ MCIERROR WaveDevice::Seek(uintptr_t flags, MCI_SEEK_PARMS* params) {
   if (mode_ != Mode::Stopped) EndSegmentLocked(Mode::Stopped);
   FinishPendingLocked(MCI_NOTIFY_SUPERSEDED);
   pos_ = target;
-  if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
-  return 0;
+  return Succeed(flags, params);
 }
 
 MCIERROR WaveDevice::Status(uintptr_t flags, MCI_STATUS_PARMS* params) {
@@ -404,8 +407,7 @@ MCIERROR WaveDevice::Status(uintptr_t flags, MCI_STATUS_PARMS* params) {
       return MCIERR_UNSUPPORTED_FUNCTION;
   }
   params->dwReturn = value;
-  if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
-  return 0;
+  return Succeed(flags, params);
 }
 
 MCIERROR WaveDevice::GetDevCaps(uintptr_t flags, MCI_GETDEVCAPS_PARMS* params) {
@@ -432,8 +434,7 @@ MCIERROR WaveDevice::GetDevCaps(uintptr_t flags, MCI_GETDEVCAPS_PARMS* params) {
       return MCIERR_UNSUPPORTED_FUNCTION;
   }
   params->dwReturn = value;
-  if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
-  return 0;
+  return Succeed(flags, params);
 }
 
 MCIERROR WaveDevice::Set(uintptr_t flags, MCI_SET_PARMS* params) {
@@ -442,6 +443,5 @@ MCIERROR WaveDevice::Set(uintptr_t flags, MCI_SET_PARMS* params) {
     return MCIERR_UNSUPPORTED_FUNCTION;
   if (!(flags & MCI_SET_TIME_FORMAT)) return MCIERR_MISSING_PARAMETER;
   if (params->dwTimeFormat != MCI_FORMAT_MILLISECONDS) return MCIERR_BAD_TIME_FORMAT;
-  if (flags & MCI_NOTIFY) PostMciNotify(params->dwCallback, MCI_NOTIFY_SUCCESSFUL, id_);
-  return 0;
+  return Succeed(flags, params);
 }

@@ -59,6 +59,11 @@ class WaveDevice {
 
   WaveDevice(MCIDEVICEID id, sf_private_tag* file, int64_t frames, int rate, int channels);
   void FailLocked();
+  // The end of a command that is done when it returns: with MCI_NOTIFY in
+  // flags, posts MCI_NOTIFY_SUCCESSFUL to params->dwCallback. Gives 0.
+  // params is read only with MCI_NOTIFY, so it may be null without.
+  template <typename Params>
+  MCIERROR Succeed(uintptr_t flags, const Params* params) const;
 
   // REQUIRES: mutex_ held.
   int64_t CurrentFrameLocked() const;
