@@ -47,87 +47,68 @@ class TBoolRef {
 // may leave them: a handler that throws counts as a failed request and the
 // library gets the answer it would get with no handler assigned.
 
+// Runs call when handler is assigned. False when it is not or call threw, so
+// that the caller gives the library its answer for a failed request.
+template <typename Handler, typename Call>
+bool RanHandler(const Handler& handler, Call call) {
+  if (!handler) return false;
+  try {
+    call();
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
 void OpenStreamCallback(void* user, MpegBool* nonseekable, void** context) {
   TMPEGPlayer& player = PlayerOf(user);
-  if (!player.OnOpenStream) {
-    *context = nullptr;
-    return;
-  }
-  try {
+  const bool ran = RanHandler(player.OnOpenStream, [&] {
     TBoolRef ns(nonseekable);
     void* ctx = *context;
     player.OnOpenStream(ns.Value(), ctx);
     ns.WriteBack();
     *context = ctx;
-  } catch (...) {
-    *context = nullptr;
-  }
+  });
+  if (!ran) *context = nullptr;
 }
 
 void CloseStreamCallback(void* user, void* context) {
   TMPEGPlayer& player = PlayerOf(user);
-  if (!player.OnCloseStream) return;
-  try {
-    player.OnCloseStream(context);
-  } catch (...) {
-  }
+  RanHandler(player.OnCloseStream, [&] { player.OnCloseStream(context); });
 }
 
 void RestartStreamCallback(void* user, void* context, MpegBool* res) {
   TMPEGPlayer& player = PlayerOf(user);
-  if (!player.OnRestartStream) {
-    *res = 0;
-    return;
-  }
-  try {
+  const bool ran = RanHandler(player.OnRestartStream, [&] {
     TBoolRef r(res);
     player.OnRestartStream(context, r.Value());
     r.WriteBack();
-  } catch (...) {
-    *res = 0;
-  }
+  });
+  if (!ran) *res = 0;
 }
 
 void ReadStreamCallback(void* user, void* context, void* buffer, int32_t bytesToRead, int32_t* bytesRead,
                         MpegBool* res) {
   TMPEGPlayer& player = PlayerOf(user);
-  if (!player.OnReadStream) {
-    *res = 0;
-    return;
-  }
-  try {
+  const bool ran = RanHandler(player.OnReadStream, [&] {
     TBoolRef r(res);
     player.OnReadStream(context, buffer, bytesToRead, *bytesRead, r.Value());
     r.WriteBack();
-  } catch (...) {
-    *res = 0;
-  }
+  });
+  if (!ran) *res = 0;
 }
 
 void SeekStreamCallback(void* user, void* context, int32_t numbytes, int32_t moveMethod, int32_t* res) {
   TMPEGPlayer& player = PlayerOf(user);
-  if (!player.OnSeekStream) {
-    *res = -1;
-    return;
-  }
-  try {
-    player.OnSeekStream(context, numbytes, moveMethod, *res);
-  } catch (...) {
-    *res = -1;
-  }
+  const bool ran =
+      RanHandler(player.OnSeekStream, [&] { player.OnSeekStream(context, numbytes, moveMethod, *res); });
+  if (!ran) *res = -1;
 }
 
 void GetStreamSizeCallback(void* user, void* context, int32_t* res) {
   TMPEGPlayer& player = PlayerOf(user);
-  if (!player.OnGetStreamSize) {
-    *res = -1;
-    return;
-  }
-  try {
-    player.OnGetStreamSize(context, *res);
-  } catch (...) {
-    *res = -1;
-  }
+  const bool ran = RanHandler(player.OnGetStreamSize, [&] { player.OnGetStreamSize(context, *res); });
+  if (!ran) *res = -1;
 }
 
 }  // namespace
