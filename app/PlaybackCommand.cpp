@@ -81,12 +81,8 @@ void TPlaybackCommand::MediaPlayer1Notify() {
     // A playback the device gave up on (the file or the sound output failed
     // on the way) has not run to its end, so it is not reported as a success.
     p_.Status.SetStatusText(p_.MediaPlayer1.NotifyResult() == nrFailure ? "" : "That's right");
-    p_.MediaPlayerControl.SetVisible(false);
     s_.Playing = false;
-    p_.BitBtn4.SetEnabled(true);
-    p_.BitBtn2.SetEnabled(true);
-    p_.BitBtn1.SetEnabled(true);
-    p_.BitBtn1.SetVisible(true);
+    BackToIdleFromWav();
   }
 }
 
