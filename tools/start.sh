@@ -16,6 +16,10 @@ fi
 
 shot="$root/vantrel-screenshot.png"
 echo "No display is available: starting Vantrel on a virtual display (Xvfb)."
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+fi
 exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & echo "pid $!")
 read -r _ xvfb_pid <&3
 read -r num <&3 || true
