@@ -49,6 +49,8 @@ class Desktop:
         env["DISPLAY"] = ":" + number.decode().strip()
         env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         env.pop("QT_QPA_PLATFORM", None)
+        if env.get("VANTREL_E2E_LIBRARY_FROM_APP_DIR"):
+            env["LD_LIBRARY_PATH"] = self.workdir
         os.environ["DISPLAY"] = env["DISPLAY"]
         self.env = env
         self.bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include <dlfcn.h>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -21,10 +20,8 @@
 #include <vector>
 
 #include "QtInput.h"
+#include "SoundOutputModules.h"
 
-// The sound output modules and the JACK client library leak a few small
-// blocks when they find no server; the leak checker is told to look past them.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libjack.so\nleak:/mpg123/output_\n"; }
 
 namespace {
 
@@ -510,11 +507,7 @@ TEST(MciNoSoundOutput, OpenFailsWithAHardwareError) {
   setenv("PULSE_SERVER", ("unix:" + dir.filePath("no-such-socket").toStdString()).c_str(), 1);
   setenv("ALSA_CONFIG_PATH", noAlsa.c_str(), 1);
   setenv("JACK_NO_START_SERVER", "1", 1);
-  // Kept loaded after the output library lets them go, so that their leaks
-  // can be told apart from ours.
-  dlopen("libjack.so.0", RTLD_LAZY | RTLD_NODELETE);
-  for (const char* module : {"pulse", "alsa", "oss", "jack"})
-    dlopen((std::string(OUT123_MODULE_DIR "/output_") + module + ".so").c_str(), RTLD_LAZY | RTLD_NODELETE);
+  PinSoundOutputModules();
   setenv("AUDIODEV", dir.filePath("no-dsp").toStdString().c_str(), 1);
   MCIDEVICEID id = 0;
   const MCIERROR err = OpenElement(path, id);

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "DecoderLibrary.h"
+#include "SoundOutputModules.h"
 
 namespace {
 
@@ -374,6 +375,7 @@ TEST(WaveMapper, NoSoundOutputIsAnOutputDeviceFailureAtOnce) {
   const std::string noCards = dir.file("alsa.conf");
   { std::ofstream empty(noCards); }
   ASSERT_EQ(setenv("ALSA_CONFIG_PATH", noCards.c_str(), 1), 0);
+  PinSoundOutputModules();
   const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
   ASSERT_EQ(lib.init(), 1);
