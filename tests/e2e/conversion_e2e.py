@@ -1,12 +1,12 @@
 """End-to-end: WAV files become game sound files through the real window.
 
-Usage: conversion_e2e.py EXECUTABLE WORKROOT
+Usage: conversion_e2e.py EXECUTABLE_DIR WORKROOT
 """
 
 import os
 import sys
 
-from desktop import Desktop, E2EFailure, fresh_dir, read_bytes
+from desktop import Desktop, E2EFailure, app_dir, fresh_dir, read_bytes
 from wavs import halved, wav_bytes
 
 CONVERT = (54 + 119, 81 + 11)  # centre of "Convert Wav as GP3 / GP4 sound format"
@@ -31,9 +31,9 @@ def expect(condition, what):
 
 
 def main():
-    exe, root = sys.argv[1], sys.argv[2]
+    bindir, root = sys.argv[1], sys.argv[2]
     fresh_dir(root)
-    workdir = fresh_dir(os.path.join(root, "app"))
+    workdir = app_dir(root, bindir)
     sounds = fresh_dir(os.path.join(root, "sounds"))
     game = fresh_dir(os.path.join(root, "gp3", "sound"))
     wavs = {}
@@ -42,7 +42,7 @@ def main():
         with open(path, "wb") as f:
             f.write(wav_bytes(rate, 3001))
         wavs[rate] = path
-    with Desktop(exe, workdir, os.path.join(root, "artifacts")) as desk:
+    with Desktop(os.path.join(workdir, "vantrel"), workdir, os.path.join(root, "artifacts")) as desk:
         window = desk.start_program()
         expect(desk.window_geometry(window) == (346, 155), "the window's client area is 346 x 155")
         hints = desk.size_hints(window)
