@@ -17,6 +17,9 @@ struct Engine::Stream {
   long rate = 0;
   int64_t lengthSamples = 0;
   mpg123_frameinfo info{};
+  // The decoder's buffer between playbacks into a file, which lend it the
+  // file's own buffers (the decoder frees its first buffer then).
+  std::unique_ptr<unsigned char[]> decodeBuffer;
   // Nothing decoded yet and the decoder is at the start of the stream.
   bool atStart = true;
   // The range and end flag of "Play", kept for "Restart".
@@ -56,6 +59,7 @@ struct Engine::PlayParams {
   int64_t startSample;
   int64_t endSample;  // -1: to the end of the stream
   uint8_t* endFlag;
+  unsigned char* decodeBuffer;
 };
 
 namespace {
@@ -194,6 +198,9 @@ int32_t Engine::startPlayback() {
   p.startSample = toSamples(s.startMs);
   p.endSample = s.endMs > 0 ? toSamples(s.endMs) : -1;
   p.endFlag = s.endFlag;
+  if (p.device == MPEGDLL_DEVICE_PCMFILE && !s.decodeBuffer)
+    s.decodeBuffer.reset(new unsigned char[mpg123_safe_buffer()]);
+  p.decodeBuffer = s.decodeBuffer.get();
 
   if (const int32_t code = rewind(p.startSample)) {
     fail(code);
@@ -255,6 +262,10 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
   if (!sink) return;
   const bool toFile = p.device == MPEGDLL_DEVICE_PCMFILE;
   if (toFile) fileDecoding_.store(true);
+  // Into a file, the decoder writes its frames straight into the file's
+  // buffer: the frames are copied once less.
+  const size_t block = mpg123_safe_buffer();
+  WavFileSink* direct = toFile && block <= WavFileSink::kMaxRoom ? static_cast<WavFileSink*>(sink.get()) : nullptr;
 
   int32_t error = 0;
   bool interrupted = false;
@@ -293,6 +304,7 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
     off_t frameNum = 0;
     unsigned char* audio = nullptr;
     size_t bytes = 0;
+    if (direct) mpg123_replace_buffer(p.mh, direct->room(block), block);
     const int r = mpg123_decode_frame(p.mh, &frameNum, &audio, &bytes);
     if (r == MPG123_NEW_FORMAT) {
       long newRate = 0;
@@ -326,6 +338,7 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
     sample += static_cast<int64_t>(frames);
     publish();
   }
+  if (direct) mpg123_replace_buffer(p.mh, p.decodeBuffer, block);
   if (!sink->finish(interrupted) && error == 0) error = MPEGDLL_ERR_OUTPUT;
   if (toFile) fileDecoding_.store(false);
   sink.reset();

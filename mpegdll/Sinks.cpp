@@ -2,17 +2,16 @@
 
 #include <fcntl.h>
 #include <out123.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <system_error>
 
 namespace {
 
-// Large enough that writing costs a handful of system calls per second of
-// decoding, small enough to stay in cache.
-constexpr size_t kWriteBuffer = 1 << 20;
 constexpr unsigned kHeaderBytes = 44;
 constexpr uint64_t kMaxData = std::numeric_limits<uint32_t>::max() - 36;
 
@@ -74,43 +73,111 @@ void header(unsigned char* h, long rate, uint64_t dataBytes) {
 
 WavFileSink::WavFileSink(const std::string& path, long rate) : rate_(rate) {
   if (path.empty()) return;
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Emptying an old file can wait for the disk (its last writing may still
+  // be under way), so the writer does it while the decoder starts.
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd_ < 0) return;
-  buffer_.reserve(kWriteBuffer);
+  struct stat st {};
+  replacing_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+  for (Slot& slot : slots_) slot.data.reset(new unsigned char[kWriteBuffer]);
   // Provisional header with zero sizes, so even a file left by a crash is a
   // readable (empty) WAV.
-  buffer_.resize(kHeaderBytes);
-  header(buffer_.data(), rate_, 0);
+  header(slots_[0].data.get(), rate_, 0);
+  slots_[0].fill = kHeaderBytes;
+  try {
+    writer_ = std::thread([this] { writerLoop(); });
+  } catch (const std::system_error&) {
+    // Without a thread to spare, the playing thread writes each buffer itself.
+    if (replacing_ && ::ftruncate(fd_, 0) != 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
 }
 
 WavFileSink::~WavFileSink() {
+  stopWriter();
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool WavFileSink::flush() {
-  if (!buffer_.empty() && !failed_) failed_ = !writeAll(fd_, buffer_.data(), buffer_.size());
-  buffer_.clear();
-  return !failed_;
+void WavFileSink::writerLoop() {
+  if (replacing_ && ::ftruncate(fd_, 0) != 0) failed_.store(true, std::memory_order_relaxed);
+  off_t at = 0;
+  std::unique_lock<std::mutex> lock(m_);
+  for (;;) {
+    queued_.wait(lock, [this] { return written_ < submitted_ || closing_; });
+    if (written_ == submitted_) return;
+    Slot& slot = slots_[written_ % kSlots];
+    lock.unlock();
+    if (!failed_.load(std::memory_order_relaxed) && !writeAll(fd_, slot.data.get(), slot.fill))
+      failed_.store(true, std::memory_order_relaxed);
+    // File systems flush a file that was emptied and written again when it
+    // is closed, which would hold up the end. Starting the disk writes of
+    // each buffer here leaves that flush almost nothing to do.
+    if (replacing_) ::sync_file_range(fd_, at, static_cast<off_t>(slot.fill), SYNC_FILE_RANGE_WRITE);
+    at += slot.fill;
+    lock.lock();
+    ++written_;
+    freed_.notify_one();
+  }
+}
+
+void WavFileSink::stopWriter() {
+  if (!writer_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    closing_ = true;
+  }
+  queued_.notify_one();
+  writer_.join();
+}
+
+void WavFileSink::submit() {
+  Slot& slot = slots_[submitted_ % kSlots];
+  if (!writer_.joinable()) {
+    if (!failed_.load(std::memory_order_relaxed) && !writeAll(fd_, slot.data.get(), slot.fill))
+      failed_.store(true, std::memory_order_relaxed);
+    ++submitted_;
+    ++written_;
+  } else {
+    std::unique_lock<std::mutex> lock(m_);
+    ++submitted_;
+    queued_.notify_one();
+    freed_.wait(lock, [this] { return submitted_ - written_ < kSlots; });
+  }
+  slots_[submitted_ % kSlots].fill = 0;
+}
+
+unsigned char* WavFileSink::room(size_t bytes) {
+  if (kWriteBuffer - slots_[submitted_ % kSlots].fill < bytes) submit();
+  Slot& slot = slots_[submitted_ % kSlots];
+  return slot.data.get() + slot.fill;
 }
 
 bool WavFileSink::write(const unsigned char* pcm, size_t bytes) {
-  if (failed_) return false;
+  if (failed_.load(std::memory_order_relaxed)) return false;
   if (dataBytes_ + bytes > kMaxData) bytes = static_cast<size_t>(kMaxData - dataBytes_) & ~size_t{3};
   dataBytes_ += bytes;
   while (bytes > 0) {
-    size_t room = kWriteBuffer - buffer_.size();
-    size_t n = bytes < room ? bytes : room;
-    buffer_.insert(buffer_.end(), pcm, pcm + n);
+    Slot& slot = slots_[submitted_ % kSlots];
+    const size_t room = kWriteBuffer - slot.fill;
+    const size_t n = bytes < room ? bytes : room;
+    // Frames the decoder put into room() are in place already, or a little
+    // further on when it dropped some from the front.
+    if (pcm != slot.data.get() + slot.fill) std::memmove(slot.data.get() + slot.fill, pcm, n);
+    slot.fill += n;
     pcm += n;
     bytes -= n;
-    if (buffer_.size() == kWriteBuffer && !flush()) return false;
+    if (slot.fill == kWriteBuffer) submit();
   }
   return true;
 }
 
 bool WavFileSink::finish(bool) {
   if (fd_ < 0) return false;
-  bool good = flush();
+  if (slots_[submitted_ % kSlots].fill > 0) submit();
+  stopWriter();
+  bool good = !failed_.load();
   if (good) {
     unsigned char h[kHeaderBytes];
     header(h, rate_, dataBytes_);

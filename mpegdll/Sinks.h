@@ -3,10 +3,14 @@
 // stereo frames at the stream's rate. A sink belongs to the playing thread
 // that opened it; nothing else touches it.
 
+#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
-#include <vector>
+#include <thread>
 
 struct out123_struct;
 
@@ -30,6 +34,12 @@ class Sink {
 //   36 "data", 40 data size, 44 the frames.
 // The sizes are written by finish(); a WAV cannot hold more than 4 GiB, so
 // longer output is cut there.
+//
+// The playing thread fills one of a few fixed buffers while a writer thread
+// of the sink's own hands the full ones to the file, so the decoder does not
+// wait for the file system. Memory stays at kSlots buffers whatever the
+// stream's length. A write failure is seen by the next write() or by
+// finish(); after it nothing more is written.
 class WavFileSink : public Sink {
  public:
   // Creates or truncates the file. On failure, ok() is false.
@@ -38,15 +48,46 @@ class WavFileSink : public Sink {
   bool ok() const { return fd_ >= 0; }
   bool write(const unsigned char* pcm, size_t bytes) override;
   bool changeRate(long) override { return true; }  // the header keeps the first rate
+  // Where the decoder may put up to `bytes` of frames itself: a write() of
+  // frames placed there takes them without copying. Valid until the next
+  // write() or finish(). REQUIRES: bytes <= kMaxRoom.
+  unsigned char* room(size_t bytes);
+  // Waits until the writer has written everything, then writes the sizes and
+  // closes the file: when it returns, the file is complete.
   bool finish(bool interrupted) override;
 
+  // Each buffer is written with one write(2): large enough for few system
+  // calls, small enough that all of them stay in the processor's cache.
+  static constexpr size_t kWriteBuffer = size_t{1} << 18;
+  static constexpr size_t kMaxRoom = kWriteBuffer;
+
  private:
-  bool flush();
+  static constexpr unsigned kSlots = 3;
+  struct Slot {
+    std::unique_ptr<unsigned char[]> data;
+    size_t fill = 0;
+  };
+  // Hands the slot being filled to the writer and moves to the next one,
+  // waiting while all are queued.
+  void submit();
+  void writerLoop();
+  void stopWriter();
+
   int fd_ = -1;
   long rate_;
-  bool failed_ = false;
+  bool replacing_ = false;  // the file had contents: the writer empties it first
   uint64_t dataBytes_ = 0;
-  std::vector<unsigned char> buffer_;  // filled to capacity, then one write(2)
+  Slot slots_[kSlots];
+  std::atomic<bool> failed_{false};
+  std::thread writer_;  // not joinable: the playing thread writes itself
+  std::mutex m_;
+  std::condition_variable queued_;  // the writer waits for work
+  std::condition_variable freed_;   // the playing thread waits for a slot
+  // Guarded by m_. Slots are used in turn: slot n % kSlots holds the n-th
+  // buffer. submitted_ - written_ buffers wait for the writer.
+  uint64_t submitted_ = 0;
+  uint64_t written_ = 0;
+  bool closing_ = false;
 };
 
 // The wave-mapper device: the first libout123 driver among PulseAudio, ALSA,

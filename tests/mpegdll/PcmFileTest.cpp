@@ -5,6 +5,7 @@
 
 #include <dlfcn.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -144,6 +145,42 @@ TEST_F(PcmFile, RangePlaysExactlyThoseSamplesOfTheStream) {
   ASSERT_EQ(wav.data.size(), 44100u * 4);
   const std::vector<unsigned char> slice(full.data.begin() + 22050 * 4, full.data.begin() + 66150 * 4);
   EXPECT_TRUE(wav.data == slice) << "the range is not the same samples as in the whole stream";
+}
+
+TEST_F(PcmFile, ReplacesALongerOldFileWhole) {
+  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+  ASSERT_FALSE(mp3.empty());
+  const std::string out = dir.file("old.wav");
+  const std::vector<char> old(3 << 20, '\x5a');
+  std::ofstream(out, std::ios::binary).write(old.data(), static_cast<long>(old.size()));
+  ASSERT_EQ(readFile(out).size(), old.size());
+
+  const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
+  ASSERT_EQ(r.firstError, 0);
+  EXPECT_TRUE(r.flagSet);
+  const WavFile wav = readWav(out);
+  ASSERT_TRUE(wav.valid);
+  EXPECT_EQ(wav.fileSize, 44u + wav.dataSize) << "old bytes left behind the new ones";
+  const WavFile reference = referenceDecode(dir, mp3);
+  ASSERT_TRUE(reference.valid);
+  EXPECT_TRUE(wav.data == reference.data);
+}
+
+TEST_F(PcmFile, FullDiskIsOneOutputDeviceFailureAtTheEnd) {
+  ASSERT_EQ(access("/dev/full", W_OK), 0);
+  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
+  ASSERT_FALSE(mp3.empty());
+  lib.openFile(mp3);
+  ASSERT_EQ(lib.LastError(), 0);
+  lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, "/dev/full");
+  uint8_t flag = 0;
+  ASSERT_EQ(lib.Play(0, 0, &flag), 0) << "the device opens; only its writes fail";
+  while (!__atomic_load_n(&flag, __ATOMIC_ACQUIRE)) {
+  }
+  EXPECT_TRUE(lib.ResetPlayerMode());
+  EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_OUTPUT);
+  lib.Close();
+  EXPECT_EQ(lib.LastError(), 0) << "reported once";
 }
 
 TEST_F(PcmFile, StartPastTheEndEndsAtOnceWithAnEmptyWavAndAPosition) {

@@ -112,6 +112,25 @@ TEST_F(WaveMapper, StopEndsAtOnceAndRestartPlaysAgain) {
   EXPECT_EQ(lib.GetCurrentPos(), -1);
 }
 
+TEST_F(WaveMapper, PlaysTheStreamAfterItWasDecodedIntoAFile) {
+  // Decoding into a file lends the decoder the file's buffers; the playback
+  // after it must decode into a buffer that still exists.
+  lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, dir.file("out.wav").c_str());
+  uint8_t flag = 0;
+  ASSERT_EQ(lib.Play(0, 0, &flag), 0);
+  ASSERT_TRUE(waitForFlag(flag, 20s));
+  ASSERT_TRUE(lib.ResetPlayerMode());
+  ASSERT_EQ(lib.LastError(), 0);
+
+  lib.SetOutputDevice(MPEGDLL_DEVICE_WAVEMAPPER, "");
+  flag = 0;
+  ASSERT_EQ(lib.Play(0, 1000, &flag), 0);
+  ASSERT_TRUE(waitForFlag(flag, 20s));
+  EXPECT_EQ(lib.LastError(), 0);
+  EXPECT_EQ(lib.GetCurrentPos(), 1000);
+  lib.Close();
+}
+
 TEST_F(WaveMapper, DeviceNumberBeyondTheListIsAnOutputDeviceFailure) {
   lib.SetSndDevice(1000);
   uint8_t flag = 0;
