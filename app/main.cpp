@@ -1,8 +1,11 @@
 #include "LastResort.h"
 #include "Application.h"
+#include "RunCommandLine.h"
 #include "Unit1.h"
 
 int main(int argc, char** argv) {
+  // Any argument asks for the command line, which needs no display.
+  if (argc > 1) return RunCommandLine(argc, argv);
   TGuardedApplication app(argc, argv);
   Application().SetTitle("Korlit");
   TForm1 form;

@@ -1,0 +1,78 @@
+#include "ConsoleFaces.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cerrno>
+
+#include "Application.h"
+#include "CheckedFile.h"
+#include "FileOpening.h"
+
+namespace {
+
+constexpr int kAccessDenied = 5;
+
+bool MeansYes(std::string answer) {
+  for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return answer == "y" || answer == "yes";
+}
+
+}  // namespace
+
+TGivenFileDialog::TGivenFileDialog(TConsole& console, std::string given, bool mustExist)
+    : console_(console), given_(std::move(given)), mustExist_(mustExist) {}
+
+bool TGivenFileDialog::Execute() {
+  if (mustExist_) {
+    struct stat st {};
+    int code = 0;
+    if (stat(given_.c_str(), &st) != 0)
+      code = PathErrorCode(given_, errno);
+    else if (!S_ISREG(st.st_mode))
+      code = kAccessDenied;  // a folder, a FIFO or a device is no sound file
+    if (code != 0) {
+      console_.Error(ErrorDisplayText(InOutErrorMessage(code)));
+      return false;
+    }
+  }
+  fileName_ = given_;
+  return true;
+}
+
+TConsoleMessages::TConsoleMessages(TConsole& console, TModalResult answer, std::optional<std::string> outDir)
+    : console_(console), answer_(answer), outDir_(std::move(outDir)) {}
+
+TModalResult TConsoleMessages::MessageDialog(const std::string& text, TMsgDlgType, TMsgDlgButtons, int) {
+  const std::string question = TerminalText(text);
+  if (answer_ == mrYes) return mrYes;
+  if (answer_ == mrNo) {
+    console_.Note(question);
+    console_.Skipped("answered No (--no)");
+    return mrNo;
+  }
+  if (!console_.CanAsk()) {
+    console_.Note(question);
+    console_.Skipped("no terminal to answer on; give --yes or --no");
+    return mrNo;
+  }
+  if (MeansYes(console_.Ask(question + " [y/N] "))) return mrYes;
+  console_.Skipped("answered No");
+  return mrNo;
+}
+
+void TConsoleMessages::PlainMessage(const std::string& text) { console_.Error(TerminalText(text)); }
+
+bool TConsoleMessages::PickDirectory(const std::string&, const std::string&, std::string& directory) {
+  if (!outDir_) {
+    console_.Error("the file lies on an optical disc; give a folder for the WAV with --out-dir");
+    return false;
+  }
+  directory = *outDir_;
+  return true;
+}
+
+void TConsoleStatusLine::SetStatusText(const std::string& text) {
+  text_ = text;
+  console_.Status(text);
+}

@@ -1,0 +1,83 @@
+#include "RunCommandLine.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Batches.h"
+#include "CommandLine.h"
+#include "Console.h"
+#include "MPEGPlay.h"
+#include "OpticalDisc.h"
+#include "PathUtils.h"
+
+namespace {
+
+constexpr int kAllDone = 0;
+constexpr int kSomeNotDone = 1;
+constexpr int kWrongArguments = 2;
+
+// The folder that holds the executable, ending in "/": the application
+// directory, where the decoder library lies beside the program.
+std::string ExecutableFolder() {
+  std::vector<char> buf(4096);
+  const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  if (n <= 0) return GetCurrentDir() + "/";
+  return ExtractFilePath(std::string(buf.data(), static_cast<size_t>(n)));
+}
+
+int ExitStatus(const TBatchOutcomes& outcomes) {
+  const bool allDone = std::all_of(outcomes.begin(), outcomes.end(),
+                                   [](TFileOutcome o) { return o == TFileOutcome::Done; });
+  return allDone ? kAllDone : kSomeNotDone;
+}
+
+TBatchOutcomes DecodeWithLoadedLibrary(const TCommandLine& line, const std::string& appDir, TConsole& console) {
+  TMPEGPlayer player;
+  // The library is loaded as the window loads it at start; when that fails
+  // the error is shown once, and each MP3 then meets the command's own test.
+  ReportingErrors(console, [&] { player.LoadDLL(); });
+  const TBatchOutcomes outcomes = DecodeMp3s(
+      line.Mp3s, line.OutDir, player, appDir, VANTREL_INSTALLED_LIBDIR,
+      [](const std::string& fileName) { return LiesOnOpticalDisc(fileName, nullptr); }, console);
+  console.BeginFile("");
+  ReportingErrors(console, [&] { player.UnloadDLL(); });
+  return outcomes;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+  const TParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed.Ok) {
+    std::fprintf(stderr, "vantrel: %s\n%s", parsed.Error.c_str(), kUsage);
+    return kWrongArguments;
+  }
+  const TCommandLine& line = parsed.Line;
+  if (line.Action == TCliAction::Help) {
+    std::fputs(kUsage, stdout);
+    return kAllDone;
+  }
+  if (line.Action == TCliAction::Version) {
+    std::printf("vantrel %s\n", VANTREL_VERSION);
+    return kAllDone;
+  }
+
+  TConsoleStreams streams;
+  streams.InIsTerminal = isatty(STDIN_FILENO) == 1;
+  streams.ErrIsTerminal = isatty(STDERR_FILENO) == 1;
+  TConsole console(streams);
+  const std::string appDir = ExecutableFolder();
+  if (line.Action == TCliAction::ToGame) return ExitStatus(ConvertToGame(line.Pairs, line.Answer, appDir, console));
+
+  // The player's timer belongs to an event loop's thread; a core application
+  // gives it one without any display.
+  QCoreApplication app(argc, argv);
+  const TBatchOutcomes outcomes = DecodeWithLoadedLibrary(line, appDir, console);
+  const bool unloaded = console.Outcome() == TFileOutcome::Done;
+  return unloaded ? ExitStatus(outcomes) : kSomeNotDone;
+}
