@@ -1,0 +1,275 @@
+// The real program run from a script: no display, no settings, real WAV and
+// MP3 files, the real decoder library. Every run gets a bare environment
+// (no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM; HOME and XDG_CONFIG_HOME
+// in a scratch folder) and starts in a scratch working folder.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CliRun.h"
+#include "SoundFiles.h"
+#include "convert_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+// Data of whole 8-byte frame pairs, so that every reading of the WAV (from
+// byte 44, or by its data chunk) sees the same samples.
+constexpr size_t kDataSize = 8 * 1000;
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  return names;
+}
+
+// Frames 1, 3, 5 ... of the data: what a 44100 Hz WAV becomes.
+Bytes OddFrames(const Bytes& data) {
+  Bytes out;
+  for (size_t i = 4; i + 4 <= data.size(); i += 8) out.insert(out.end(), data.begin() + i, data.begin() + i + 4);
+  return out;
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const std::string& d : {home, config, work, temp}) ASSERT_EQ(mkdir(d.c_str(), 0755), 0) << d;
+  }
+
+  CliResult Vantrel(const Args& args, const std::string& program = VANTREL_PROGRAM, bool keepLibraryPath = true) {
+    CliRun run{program, args, work, {}, ""};
+    run.env = {{"PATH", "/usr/bin:/bin"}, {"HOME", home}, {"XDG_CONFIG_HOME", config}, {"TMPDIR", temp}};
+    // Sanitizer builds name the program's folder for the library loader, and
+    // their own options pass through.
+    for (const char* name : {"LD_LIBRARY_PATH", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+      if (const char* value = std::getenv(name); value && (keepLibraryPath || name[0] != 'L' || name[1] != 'D'))
+        run.env[name] = value;
+    CliResult result = RunChild(run);
+    EXPECT_TRUE(result.started);
+    return result;
+  }
+
+  // A canonical WAV of the given rate with patterned data; returns the data.
+  Bytes MakeWav(const std::string& name, uint32_t rate, unsigned seed = 1) {
+    const Bytes data = Pattern(kDataSize, seed);
+    WriteFile(name, WavBytes(rate, data));
+    return data;
+  }
+
+  TempDir dir;
+  const std::string home = dir / "home";
+  const std::string config = dir / "config";
+  const std::string work = dir / "work";
+  const std::string temp = dir / "tmp";
+  const std::string files = dir.Path();
+};
+
+struct RateCase {
+  const char* name;
+  uint32_t rate;
+  const char* answer;
+  enum { Copied, Halved, Untouched } result;
+};
+
+class CliToGame : public Cli, public ::testing::WithParamInterface<RateCase> {};
+
+// Two runs into one game file: the first backs up the game's own data, the
+// second keeps that backup and writes the new data.
+TEST_P(CliToGame, WritesTheWindowsBytesAndBacksUpOnce) {
+  const RateCase& c = GetParam();
+  const std::string wav = files + "sound.wav";
+  const std::string game = files + "bsound01.16";
+  const Bytes original = {'G', 'A', 'M', 'E', ' ', 'D', 'A', 'T', 'A'};
+  WriteFile(game, original);
+
+  for (unsigned run = 1; run <= 2; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    const Bytes data = MakeWav(wav, c.rate, run);
+    const CliResult r = Vantrel({c.answer, "--to-game", wav, game});
+    if (c.result == RateCase::Untouched) {
+      EXPECT_EQ(r.exitStatus, 1);
+      EXPECT_EQ(ReadFile(game), original);
+      EXPECT_FALSE(Exists(game + ".bak"));
+      EXPECT_TRUE(Contains(r.err, "sound.wav -> " + game + ": skipped: answered No (--no)")) << r.err;
+      EXPECT_TRUE(Contains(r.err, "can make some strange sound!")) << r.err;
+      EXPECT_EQ(r.out, "");
+      continue;
+    }
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(ReadFile(game), c.result == RateCase::Halved ? OddFrames(data) : data);
+    EXPECT_EQ(ReadFile(game + ".bak"), original);
+    std::string want = c.result == RateCase::Halved ? "Resampling sound.wav\n" : "";
+    if (run == 1) want += "Backing up bsound01.16\n";
+    want += "Deleting bsound01.16\nConverting sound.wav as bsound01.16\nThat's right\n";
+    EXPECT_EQ(r.out, want);
+  }
+  // Nothing but the WAV, the game file and its backup: no temporary file stays.
+  const size_t expected = c.result == RateCase::Untouched ? 2 : 3;
+  EXPECT_EQ(Entries(files).size(), expected + 4);  // + home, config, work, tmp
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, CliToGame,
+                         ::testing::Values(RateCase{"Rate22050Yes", 22050, "--yes", RateCase::Copied},
+                                           RateCase{"Rate22050No", 22050, "--no", RateCase::Copied},
+                                           RateCase{"Rate44100Yes", 44100, "--yes", RateCase::Halved},
+                                           RateCase{"Rate44100No", 44100, "--no", RateCase::Halved},
+                                           RateCase{"Rate48000Yes", 48000, "--yes", RateCase::Copied},
+                                           RateCase{"Rate48000No", 48000, "--no", RateCase::Untouched}),
+                         [](const ::testing::TestParamInfo<RateCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Cli, ABatchGoesOnPastAMissingWavAndAMissingGameFolder) {
+  const Bytes first = MakeWav(files + "one.wav", 22050, 1);
+  const Bytes fourth = MakeWav(files + "four.wav", 44100, 4);
+  const CliResult r = Vantrel({"--to-game", files + "one.wav", files + "bsound01.16",     //
+                               files + "missing.wav", files + "bsound02.16",             //
+                               files + "one.wav", files + "nofolder/bsound03.16",        //
+                               files + "four.wav", files + "tk4.st1"});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(ReadFile(files + "bsound01.16"), first);
+  EXPECT_EQ(ReadFile(files + "tk4.st1"), OddFrames(fourth));
+  EXPECT_FALSE(Exists(files + "bsound02.16"));
+  EXPECT_EQ(r.err, "vantrel: " + files + "missing.wav -> " + files + "bsound02.16: Fichier introuvable.\n" +
+                       "vantrel: " + files + "one.wav -> " + files + "nofolder/bsound03.16: Nom de fichier incorrect.\n");
+  // The last pair's steps follow the failures on the output.
+  EXPECT_TRUE(Contains(r.out, "Converting four.wav as tk4.st1\nThat's right\n")) << r.out;
+}
+
+TEST_F(Cli, AnUnusualRateIsSkippedWithoutATerminalToAsk) {
+  MakeWav(files + "odd.wav", 11025);
+  const CliResult r = Vantrel({"--to-game", files + "odd.wav", files + "bsound01.16"});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_FALSE(Exists(files + "bsound01.16"));
+  EXPECT_TRUE(Contains(r.err, "skipped: no terminal to answer on; give --yes or --no")) << r.err;
+}
+
+TEST_F(Cli, AGaugeIsNoTerminalSoNoBarIsDrawn) {
+  // A WAV big enough to move the gauge through every percentage.
+  WriteFile(files + "cd.wav", WavBytes(44100, Pattern(400000)));
+  const CliResult r = Vantrel({"--to-game", files + "cd.wav", files + "bsound01.16"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+}
+
+class CliMp3 : public Cli {
+ protected:
+  static void SetUpTestSuite() {
+    static TempDir data;
+    if (!g_data.empty()) return;
+    if (MakeMp3(data / "song.mp3", 2, "sine 440 sine 660") && DecodeWithMpg123(data / "song.mp3", data / "ref.wav"))
+      g_data = data.Path();
+  }
+  void SetUp() override {
+    Cli::SetUp();
+    ASSERT_FALSE(g_data.empty()) << "sox, lame and mpg123 make the MP3 and its reference decoding";
+  }
+  static std::string g_data;
+};
+std::string CliMp3::g_data;
+
+TEST_F(CliMp3, WavsAreByteIdenticalToMpg123sBesideTheMp3OrInTheOutDir) {
+  WriteFile(files + "a.mp3", ReadFile(g_data + "song.mp3"));
+  WriteFile(files + "B.MP3", ReadFile(g_data + "song.mp3"));
+  const Bytes reference = ReadFile(g_data + "ref.wav");
+
+  CliResult r = Vantrel({"--mp3-to-wav", files + "a.mp3", files + "B.MP3"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "Processing: a.mp3\nSaved as: " + files + "a.wav\nProcessing: B.MP3\nSaved as: " + files +
+                       "B.wav\n");
+  EXPECT_EQ(ReadFile(files + "a.wav"), reference);
+  EXPECT_EQ(ReadFile(files + "B.wav"), reference);
+
+  ASSERT_EQ(mkdir((files + "out").c_str(), 0755), 0);
+  r = Vantrel({"--mp3-to-wav", files + "a.mp3", "--out-dir", files + "out"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "Processing: a.mp3\nSaved as: " + files + "out/a.wav\n");
+  EXPECT_EQ(ReadFile(files + "out/a.wav"), reference);
+}
+
+TEST_F(CliMp3, AMissingMp3FailsAndTheNextIsStillDecoded) {
+  WriteFile(files + "a.mp3", ReadFile(g_data + "song.mp3"));
+  const CliResult r = Vantrel({"--mp3-to-wav", files + "gone.mp3", files + "a.mp3"});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "vantrel: " + files + "gone.mp3: Fichier introuvable.\n");
+  EXPECT_EQ(ReadFile(files + "a.wav"), ReadFile(g_data + "ref.wav"));
+}
+
+TEST_F(CliMp3, WithoutItsLibraryTheProgramSaysMpegDllNotFound) {
+  if (Exists(std::string(VANTREL_INSTALLED_LIBDIR) + "/vantrel/libmpegdll.so") ||
+      Exists(std::string(VANTREL_INSTALLED_LIBDIR) + "/libmpegdll.so"))
+    GTEST_SKIP() << "an installed decoder library would be found";
+  const std::string bin = dir / "bin/";
+  ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
+  fs::copy_file(VANTREL_PROGRAM, bin + "vantrel");
+  WriteFile(files + "a.mp3", ReadFile(g_data + "song.mp3"));
+  const CliResult r = Vantrel({"--mp3-to-wav", files + "a.mp3"}, bin + "vantrel", false);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_TRUE(Contains(r.err, "vantrel: " + files + "a.mp3: MpegDll Not Found !!\n")) << r.err;
+  EXPECT_FALSE(Exists(files + "a.wav"));
+}
+
+// Neither face leaves settings anywhere: not in the home or configuration
+// folders, not in the working folder, not beside the program.
+TEST_F(CliMp3, NoSettingsFileIsReadOrWritten) {
+  const std::string bin = dir / "bin/";
+  ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
+  fs::copy_file(VANTREL_PROGRAM, bin + "vantrel");
+  fs::create_symlink(fs::path(VANTREL_PROGRAM).parent_path() / "libmpegdll.so", bin + "libmpegdll.so");
+  // A settings file where the window would read one must not matter either.
+  WriteFile(work + "/S16c.ini", {});
+  fs::remove(work + "/S16c.ini");
+  WriteFile(files + "a.mp3", ReadFile(g_data + "song.mp3"));
+  MakeWav(files + "cd.wav", 44100);
+
+  EXPECT_EQ(Vantrel({"--to-game", files + "cd.wav", files + "bsound01.16"}, bin + "vantrel").exitStatus, 0);
+  EXPECT_EQ(Vantrel({"--mp3-to-wav", files + "a.mp3"}, bin + "vantrel").exitStatus, 0);
+  for (const std::string& d : {home, config, work, temp}) EXPECT_TRUE(Entries(d).empty()) << d;
+  EXPECT_EQ(Entries(bin).size(), 2u);
+}
+
+struct UsageCase {
+  const char* name;
+  Args args;
+  int exitStatus;
+  bool usageOnStdout;  // else on standard error
+};
+
+class CliUsage : public Cli, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CliUsage, ExitStatusAndWhereTheUsageGoes) {
+  const UsageCase& c = GetParam();
+  const CliResult r = Vantrel(c.args);
+  EXPECT_EQ(r.exitStatus, c.exitStatus);
+  const std::string& usageStream = c.usageOnStdout ? r.out : r.err;
+  const std::string& quietStream = c.usageOnStdout ? r.err : r.out;
+  EXPECT_TRUE(Contains(usageStream, "Usage: vantrel [--yes | --no] --to-game WAV GAMEFILE")) << usageStream;
+  EXPECT_EQ(quietStream, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CliUsage,
+    ::testing::Values(UsageCase{"Help", {"--help"}, 0, true},
+                      UsageCase{"UnknownOption", {"--frobnicate"}, 2, false},
+                      UsageCase{"NoPairs", {"--to-game"}, 2, false},
+                      UsageCase{"OddOperands", {"--to-game", "a.wav", "b.16", "c.wav"}, 2, false},
+                      UsageCase{"NoMp3", {"--mp3-to-wav"}, 2, false},
+                      UsageCase{"NoCommand", {"a.wav"}, 2, false}),
+    [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Cli, VersionNamesTheProgramAndItsVersion) {
+  const CliResult r = Vantrel({"--version"});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.out, "vantrel 2.0\n");
+}
+
+}  // namespace
