@@ -17,7 +17,8 @@ class TMPEGPlayer;
 using TBatchOutcomes = std::vector<TFileOutcome>;
 
 // "Convert Wav as GP3 / GP4 sound format" for each pair. applicationDir ends
-// in "/"; no settings are read or written.
+// in "/" and receives the temporary halved files; no settings are read or
+// written.
 TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::string>>& pairs, TRateAnswer answer,
                              const std::string& applicationDir, TConsole& console);
 

@@ -1,5 +1,6 @@
 #include "RunCommandLine.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 #include "MPEGPlay.h"
 #include "OpticalDisc.h"
 #include "PathUtils.h"
+#include "PrivateFolder.h"
 
 namespace {
 
@@ -22,7 +24,7 @@ constexpr int kSomeNotDone = 1;
 constexpr int kWrongArguments = 2;
 
 // The folder that holds the executable, ending in "/": the application
-// directory, where the decoder library lies beside the program.
+// directory, where the MP3 command looks for the decoder library.
 std::string ExecutableFolder() {
   std::vector<char> buf(4096);
   const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
@@ -71,13 +73,27 @@ int RunCommandLine(int argc, char** argv) {
   streams.InIsTerminal = isatty(STDIN_FILENO) == 1;
   streams.ErrIsTerminal = isatty(STDERR_FILENO) == 1;
   TConsole console(streams);
-  const std::string appDir = ExecutableFolder();
-  if (line.Action == TCliAction::ToGame) return ExitStatus(ConvertToGame(line.Pairs, line.Answer, appDir, console));
+  if (line.Action == TCliAction::ToGame) {
+    const TPrivateFolder temporary;
+    if (temporary.Path().empty()) {
+      console.Error(temporary.Error());
+      return kSomeNotDone;
+    }
+    return ExitStatus(ConvertToGame(line.Pairs, line.Answer, temporary.Path(), console));
+  }
+
+  // Every MP3 would fail in the decoder with a text that does not name the
+  // folder; one line says what is wrong.
+  struct stat st {};
+  if (!line.OutDir.empty() && (stat(line.OutDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+    console.Error("--out-dir " + line.OutDir + " is not a folder");
+    return kSomeNotDone;
+  }
 
   // The player's timer belongs to an event loop's thread; a core application
   // gives it one without any display.
   QCoreApplication app(argc, argv);
-  const TBatchOutcomes outcomes = DecodeWithLoadedLibrary(line, appDir, console);
+  const TBatchOutcomes outcomes = DecodeWithLoadedLibrary(line, ExecutableFolder(), console);
   const bool unloaded = console.Outcome() == TFileOutcome::Done;
   return unloaded ? ExitStatus(outcomes) : kSomeNotDone;
 }

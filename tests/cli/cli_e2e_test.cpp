@@ -218,23 +218,49 @@ TEST_F(CliMp3, WithoutItsLibraryTheProgramSaysMpegDllNotFound) {
   EXPECT_FALSE(Exists(files + "a.wav"));
 }
 
-// Neither face leaves settings anywhere: not in the home or configuration
-// folders, not in the working folder, not beside the program.
-TEST_F(CliMp3, NoSettingsFileIsReadOrWritten) {
+// Neither face leaves settings or temporary files anywhere: not in the home
+// or configuration folders, the working folder, the temporary folder, nor
+// beside the program, where a file of the WAV's name stays as it was.
+TEST_F(CliMp3, NoSettingsFileOrTemporaryFileIsLeftAnywhere) {
   const std::string bin = dir / "bin/";
   ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
   fs::copy_file(VANTREL_PROGRAM, bin + "vantrel");
   fs::create_symlink(fs::path(VANTREL_PROGRAM).parent_path() / "libmpegdll.so", bin + "libmpegdll.so");
-  // A settings file where the window would read one must not matter either.
-  WriteFile(work + "/S16c.ini", {});
-  fs::remove(work + "/S16c.ini");
+  const Bytes usersFile = {'m', 'i', 'n', 'e'};
+  WriteFile(bin + "cd.wav", usersFile);
   WriteFile(files + "a.mp3", ReadFile(g_data + "song.mp3"));
-  MakeWav(files + "cd.wav", 44100);
+  const Bytes data = MakeWav(files + "cd.wav", 44100);
 
-  EXPECT_EQ(Vantrel({"--to-game", files + "cd.wav", files + "bsound01.16"}, bin + "vantrel").exitStatus, 0);
-  EXPECT_EQ(Vantrel({"--mp3-to-wav", files + "a.mp3"}, bin + "vantrel").exitStatus, 0);
+  CliResult r = Vantrel({"--to-game", files + "cd.wav", files + "bsound01.16"}, bin + "vantrel");
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(ReadFile(files + "bsound01.16"), OddFrames(data));
+  r = Vantrel({"--mp3-to-wav", files + "a.mp3"}, bin + "vantrel");
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
   for (const std::string& d : {home, config, work, temp}) EXPECT_TRUE(Entries(d).empty()) << d;
-  EXPECT_EQ(Entries(bin).size(), 2u);
+  EXPECT_EQ(Entries(bin).size(), 3u);
+  EXPECT_EQ(ReadFile(bin + "cd.wav"), usersFile);
+}
+
+TEST_F(Cli, AGameFileThatIsTheWavItselfIsRefused) {
+  const std::string wav = files + "sound.wav";
+  MakeWav(wav, 44100);
+  const Bytes before = ReadFile(wav);
+  ASSERT_EQ(symlink(wav.c_str(), (files + "link.16").c_str()), 0);
+  for (const std::string& game : {files + "./sound.wav", files + "link.16"}) {
+    const CliResult r = Vantrel({"--to-game", wav, game});
+    EXPECT_EQ(r.exitStatus, 1) << game;
+    const std::string end = "\nNothing changed!\n";
+    EXPECT_TRUE(r.err.size() > end.size() && r.err.compare(r.err.size() - end.size(), end.size(), end) == 0) << r.err;
+    EXPECT_EQ(ReadFile(wav), before) << game;
+  }
+}
+
+TEST_F(Cli, AnOutDirThatIsNoFolderIsSaidOnceAndNothingRuns) {
+  WriteFile(files + "a.mp3", {});
+  const CliResult r = Vantrel({"--mp3-to-wav", files + "a.mp3", "--out-dir", files + "a.mp3"});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "vantrel: --out-dir " + files + "a.mp3 is not a folder\n");
+  EXPECT_EQ(r.out, "");
 }
 
 struct UsageCase {
