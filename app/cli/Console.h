@@ -15,7 +15,7 @@ struct TConsoleStreams {
   std::FILE* Out = stdout;
   std::FILE* Err = stderr;
   std::FILE* In = stdin;
-  bool InIsTerminal = false;   // questions may be asked
+  bool InIsTerminal = false;   // questions may be asked (and are seen)
   bool ErrIsTerminal = false;  // the gauge is drawn
 };
 

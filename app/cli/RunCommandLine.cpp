@@ -43,11 +43,13 @@ TBatchOutcomes DecodeWithLoadedLibrary(const TCommandLine& line, const std::stri
   // The library is loaded as the window loads it at start; when that fails
   // the error is shown once, and each MP3 then meets the command's own test.
   ReportingErrors(console, [&] { player.LoadDLL(); });
-  const TBatchOutcomes outcomes = DecodeMp3s(
+  TBatchOutcomes outcomes = DecodeMp3s(
       line.Mp3s, line.OutDir, player, appDir, VANTREL_INSTALLED_LIBDIR,
       [](const std::string& fileName) { return LiesOnOpticalDisc(fileName, nullptr); }, console);
+  // Unloading is not about one MP3, but its failure fails the run all the same.
   console.BeginFile("");
   ReportingErrors(console, [&] { player.UnloadDLL(); });
+  outcomes.push_back(console.Outcome());
   return outcomes;
 }
 
@@ -70,8 +72,9 @@ int RunCommandLine(int argc, char** argv) {
   }
 
   TConsoleStreams streams;
-  streams.InIsTerminal = isatty(STDIN_FILENO) == 1;
   streams.ErrIsTerminal = isatty(STDERR_FILENO) == 1;
+  // The question goes to standard error: a user must see it to answer it.
+  streams.InIsTerminal = isatty(STDIN_FILENO) == 1 && streams.ErrIsTerminal;
   TConsole console(streams);
   if (line.Action == TCliAction::ToGame) {
     const TPrivateFolder temporary;
@@ -93,7 +96,5 @@ int RunCommandLine(int argc, char** argv) {
   // The player's timer belongs to an event loop's thread; a core application
   // gives it one without any display.
   QCoreApplication app(argc, argv);
-  const TBatchOutcomes outcomes = DecodeWithLoadedLibrary(line, ExecutableFolder(), console);
-  const bool unloaded = console.Outcome() == TFileOutcome::Done;
-  return unloaded ? ExitStatus(outcomes) : kSomeNotDone;
+  return ExitStatus(DecodeWithLoadedLibrary(line, ExecutableFolder(), console));
 }

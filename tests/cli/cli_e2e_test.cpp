@@ -184,6 +184,7 @@ TEST_F(CliMp3, WavsAreByteIdenticalToMpg123sBesideTheMp3OrInTheOutDir) {
 
   CliResult r = Vantrel({"--mp3-to-wav", files + "a.mp3", files + "B.MP3"});
   EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, "Processing: a.mp3\nSaved as: " + files + "a.wav\nProcessing: B.MP3\nSaved as: " + files +
                        "B.wav\n");
   EXPECT_EQ(ReadFile(files + "a.wav"), reference);
