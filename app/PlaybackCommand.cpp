@@ -27,7 +27,7 @@ void TPlaybackCommand::BitBtn4Click() {
 
   if (EndsInWav(s_.PlayedFileName)) {
     p_.BitBtn1.SetVisible(false);
-    p_.MediaPlayerControl.SetVisible(true);
+    p_.MediaPlayer1.SetVisible(true);
     p_.BitBtn1.SetEnabled(false);
     p_.BitBtn2.SetEnabled(false);
     p_.BitBtn4.SetEnabled(false);
@@ -44,7 +44,7 @@ void TPlaybackCommand::BitBtn4Click() {
     return;
   }
 
-  p_.MediaPlayerControl.SetVisible(false);
+  p_.MediaPlayer1.SetVisible(false);
   p_.BitBtn1.SetEnabled(false);
   p_.BitBtn2.SetEnabled(false);
   p_.BitBtn4.SetEnabled(false);
@@ -56,7 +56,7 @@ void TPlaybackCommand::BitBtn4Click() {
 }
 
 void TPlaybackCommand::BackToIdleFromWav() {
-  p_.MediaPlayerControl.SetVisible(false);
+  p_.MediaPlayer1.SetVisible(false);
   p_.BitBtn4.SetEnabled(true);
   p_.BitBtn2.SetEnabled(true);
   p_.BitBtn1.SetEnabled(true);

@@ -6,8 +6,7 @@
 #include <string>
 
 #include "DialogTypes.h"
-#include "MPlayer.h"
-
+#include "MediaPlayerPort.h"
 #include "SharedState.h"
 
 class TMPEGPlayer;
@@ -15,13 +14,12 @@ class TMPEGPlayer;
 struct TPlaybackParts {
   IFileDialog& OpenDialog1;
   IStatusLine& Status;
-  TMediaPlayer& MediaPlayer1;
+  IMediaPlayer& MediaPlayer1;
   TMPEGPlayer& MPEGPlayer1;
   IControlState& BitBtn1;
   IControlState& BitBtn2;
   IControlState& BitBtn4;
   IControlState& BitBtn6;
-  IControlState& MediaPlayerControl;  // MediaPlayer1's Visible and Enabled
 };
 
 // True when the last three characters of the name, letters a-z upper-cased,

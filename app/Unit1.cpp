@@ -34,7 +34,15 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 
 }  // namespace
 
-void TControlState::SetEnabled(bool enabled) { widget_->setEnabled(enabled); }
+void TControlState::SetEnabled(bool enabled) {
+  // Qt hands the keyboard focus of a control being disabled to the next one
+  // in the tab chain, and gives a reactivated window without a focus widget
+  // to its first one: either may be the media player a command has just
+  // shown, where Space would play at once. The window itself keeps the focus
+  // instead, so no control takes keys until the user moves the focus.
+  if (!enabled && widget_->window()->focusWidget() == widget_) widget_->window()->setFocus(Qt::OtherFocusReason);
+  widget_->setEnabled(enabled);
+}
 void TControlState::SetVisible(bool visible) { widget_->setVisible(visible); }
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
@@ -147,7 +155,7 @@ void TForm1::BuildControls() {
   mediaPlayer1State_ = std::make_unique<TControlState>(MediaPlayer1);
   playback_ = std::make_unique<TPlaybackCommand>(
       TPlaybackParts{*OpenDialog1, *this, *MediaPlayer1, *MPEGPlayer1, *bitBtn1State_, *bitBtn2State_, *bitBtn4State_,
-                     *bitBtn6State_, *mediaPlayer1State_},
+                     *bitBtn6State_},
       State);
 
   connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });

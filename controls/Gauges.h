@@ -4,10 +4,12 @@
 // pie or a needle dial with the percentage written over it.
 //
 // The commands that drive it run inside a button handler and never return to
-// the event loop while they work, so every setter that changes the picture
-// paints the gauge synchronously (QWidget::repaint) before it returns. A
-// Progress change paints only when the whole-number percentage changes, so a
-// caller may set Progress once per block and pay for at most 101 paints.
+// the event loop while they work, so the setters of the bounds, Progress, Kind,
+// ShowText, BorderStyle, ForeColor and BackColor paint the gauge synchronously
+// (QWidget::repaint) before they return. A Progress change paints only when the
+// whole-number percentage changes, so a caller may set Progress once per block
+// and pay for at most 101 paints. Color and ParentColor, which no command
+// changes while it works, only schedule a paint (QWidget::update).
 //
 // Every paint builds the picture off screen in QImages with exact integer
 // pixels and copies it to the widget in one operation; the widget is opaque

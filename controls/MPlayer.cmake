@@ -3,6 +3,7 @@
 target_sources(controls PRIVATE
   MPlayer.h
   MPlayer.cpp
+  MPlayerButtonRow.cpp
   ${PROJECT_SOURCE_DIR}/resources/glyphs/glyphs.qrc
 )
 target_link_libraries(controls PUBLIC mci)

@@ -13,6 +13,9 @@
 //
 // Everything runs on the GUI thread. The service reports completion by posting
 // an event to this object; no OnNotify ever runs inside a command.
+//
+// MPlayer.cpp holds the device side, MPlayerButtonRow.cpp the button row. The
+// commands drive the control through IMediaPlayer (MediaPlayerPort.h).
 
 #include <QImage>
 #include <QRect>
@@ -25,19 +28,15 @@
 
 #include "Exceptions.h"
 #include "Mci.h"
+#include "MediaPlayerPort.h"
 #include "Sets.h"
 
-enum TMPBtnType : uint8_t { btPlay, btPause, btStop, btNext, btPrev, btStep, btBack, btRecord, btEject };
 using TButtonSet = TSet<TMPBtnType>;
 
 enum TMPDeviceTypes : uint8_t {
   dtAutoSelect, dtAVIVideo, dtCDAudio, dtDAT, dtDigitalVideo, dtMMMovie, dtOther,
   dtOverlay, dtScanner, dtSequencer, dtVCR, dtVideodisc, dtWaveAudio
 };
-
-enum TMPModes : uint8_t { mdNotReady, mdStopped, mdPlaying, mdRecording, mdSeeking, mdPaused, mdOpen };
-
-enum TMPNotifyValues : uint8_t { nrSuccessful, nrSuperseded, nrAborted, nrFailure };
 
 enum TMPDevCapsValues : uint8_t { capCanStep, capCanEject, capCanPlay, capCanRecord, capUsesWindow };
 using TMPDevCapsSet = TSet<TMPDevCapsValues>;
@@ -55,7 +54,7 @@ using EMPNotify = std::function<void(TMediaPlayer* Sender, TMPBtnType Button, bo
 using EMPPostNotify = std::function<void(TMediaPlayer* Sender, TMPBtnType Button)>;
 using TMPNotifyEvent = std::function<void(TMediaPlayer* Sender)>;
 
-class TMediaPlayer : public QWidget {
+class TMediaPlayer : public QWidget, public IMediaPlayer {
   Q_OBJECT
 
  public:
@@ -83,7 +82,7 @@ class TMediaPlayer : public QWidget {
   TButtonSet ColoredButtons() const { return coloredButtons_; }
   void SetColoredButtons(TButtonSet value);
   bool Enabled() const { return isEnabled(); }
-  void SetEnabled(bool value) { setEnabled(value); }
+  void SetEnabled(bool value) override { setEnabled(value); }
   TButtonSet EnabledButtons() const { return enabledButtons_; }
   void SetEnabledButtons(TButtonSet value);
   TButtonSet VisibleButtons() const { return visibleButtons_; }
@@ -100,11 +99,11 @@ class TMediaPlayer : public QWidget {
   QWidget* Display() const { return display_; }
   void SetDisplay(QWidget* value);
   const std::string& FileName() const { return fileName_; }
-  void SetFileName(const std::string& value) { fileName_ = value; }
+  void SetFileName(const std::string& value) override { fileName_ = value; }
   bool Shareable() const { return shareable_; }
   void SetShareable(bool value) { shareable_ = value; }
   bool Visible() const { return !isHidden(); }
-  void SetVisible(bool value) { setVisible(value); }
+  void SetVisible(bool value) override { setVisible(value); }
   bool TabStop() const { return focusPolicy() != Qt::NoFocus; }
   void SetTabStop(bool value);
 
@@ -127,7 +126,7 @@ class TMediaPlayer : public QWidget {
   // service result raise EMCIDeviceError "Aucun périphérique MCI ouvert" when
   // no device is open. Open raises EMCIDeviceError with the service's text when
   // the device refuses; other refusals only set LastError.
-  void Open();
+  void Open() override;
   void Close();
   void Play();
   void Pause();
@@ -141,11 +140,11 @@ class TMediaPlayer : public QWidget {
   void Rewind();
 
   // One-shot requests, consumed by the next command that reads them.
-  void SetNotify(bool value);
+  void SetNotify(bool value) override;
   void SetStartFrom(int32_t value);
 
-  TMPModes Mode();
-  TMPNotifyValues NotifyResult() const { return notifyResult_; }
+  TMPModes Mode() override;
+  TMPNotifyValues NotifyResult() const override { return notifyResult_; }
   uint32_t LastError() const { return lastError_; }
   std::string ErrorText();
   uint16_t DeviceId() const { return deviceId_; }
@@ -206,6 +205,9 @@ class TMediaPlayer : public QWidget {
   void DrawButton(QImage& image, TMPBtnType button, int x) const;
   void Press(int pointerX);
   void ClickDispatch();
+  // Play and Record lit again as far as the device can do them; Pause and
+  // Stop dimmed. The automatic set after a stop, whoever reports it.
+  void RestoreAfterStop();
   void HandleNotify(uint32_t code);
   void DisplayRemoved(QObject* display);
 

@@ -22,7 +22,8 @@ class TApplication {
   // the stop icon, one OK button and the title as caption, every other window
   // disabled meanwhile, and the previously active window activated after.
   void ShowException(const Exception& e);
-  // Shows whatever is being handled (call from inside a catch block).
+  // Shows the Exception or std::exception being handled (call from inside a
+  // catch block); anything else is thrown on, to the application's last net.
   void HandleException();
 
   // Replaces the box, for tests that run without a screen. Null restores it.
@@ -36,6 +37,7 @@ class TApplication {
 
 TApplication& Application();
 
-// Runs a handler; any exception that leaves it goes to the error display, so
-// none crosses a toolkit frame.
+// Runs a handler; an Exception or std::exception that leaves it goes to the
+// error display, so none crosses a toolkit frame. An object of any other type
+// is thrown on (the program throws none).
 void Guarded(const std::function<void()>& handler);

@@ -4,9 +4,11 @@
 // code and setting the I/O result back to 0 first).
 //
 // Codes: platform codes (2 missing file, 3 missing folder, 4 too many open
-// files, 5 access denied or read-only, 32 held by another program, 112 disk
-// full ...), and the run-time's 100..106 (102 no name or bad state, 103 not
-// open / not open for writing).
+// files, 5 access denied or read-only, 32 held by another program, 87 invalid
+// parameter: a record size below 1 or a transfer whose byte count overflows,
+// 112 disk full, 131 a seek before the start of the file ...), and the
+// run-time's 100..106 (102 no name or bad state, 103 not open / not open for
+// writing).
 
 #include <cstdint>
 #include <string>

@@ -11,6 +11,7 @@
 //   -> returns at once; when the sound ends, `window` receives a
 //      TMciNotifyEvent (wParam MCI_NOTIFY_SUCCESSFUL, lParam the device id)
 //      through its thread's event loop.
+//   MCI_GENERIC_PARMS gp{};
 //   mciSendCommand(op.wDeviceID, MCI_CLOSE, MCI_WAIT, uintptr_t(&gp));
 //
 // Only one kind of device exists: "WaveAudio", a RIFF WAVE file played to the

@@ -231,3 +231,29 @@ TEST_F(Settings, WriteThroughLinkKeepsTheLink) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the reader makes of section and key names and of values that the
+// table above does not cover.
+TEST_F(Settings, ReadingRepeatedSectionsMismatchedQuotesAndLettersUpToZ) {
+  struct Case {
+    const char* file;
+    const char* section;
+    const char* key;
+    const char* expected;
+  } cases[] = {
+      {"[Directory]\nWav=/first/\n[Other]\nWav=/other/\n[Directory]\nWav=/second/\n", "Directory", "Wav", "/first/"},
+      {"[Directory]\nWav=\"/x/'\n", "Directory", "Wav", "\"/x/'"},
+      {"[Directory]\nWav='/x/\"\n", "Directory", "Wav", "'/x/\""},
+      {"[ZONE]\nWAVZ=/upper/\n", "zone", "wavz", "/upper/"},
+      {"[zone]\nwavz=/lower/\n", "ZONE", "WAVZ", "/lower/"},
+      {"[Zz]\nZz=/mixed/\n", "zZ", "zZ", "/mixed/"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteFileBytes(Ini(), c.file));
+    EXPECT_EQ(TIniFile(Ini()).ReadText(c.section, c.key, ""), c.expected) << c.file;
+  }
+}
+
+}  // namespace

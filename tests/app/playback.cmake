@@ -5,7 +5,7 @@
 if(TARGET mpegdll)
   vantrel_add_test(playback_tests QT SOUND TIMEOUT 120
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/playback_test.cpp ${CMAKE_CURRENT_SOURCE_DIR}/playback_support.h
-    LIBS commands test_fixtures ${CMAKE_DL_LIBS})
+    LIBS commands controls test_fixtures ${CMAKE_DL_LIBS})
   if(TARGET playback_tests)
     pkg_get_variable(PLAYBACK_OUT123_LIBDIR libout123 libdir)
     target_compile_definitions(playback_tests PRIVATE REAL_DLL_DIR="$<TARGET_FILE_DIR:mpegdll>"

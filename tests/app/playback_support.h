@@ -1,14 +1,14 @@
 #pragma once
 // Stand-ins for the window's dialog, status line and control states, which the
-// playback command drives.
-
-#include <QWidget>
+// playback command drives, and the real media player behind a logging port.
 
 #include <deque>
 #include <string>
 #include <vector>
 
 #include "DialogTypes.h"
+#include "MPlayer.h"
+#include "MediaPlayerPort.h"
 
 // An open dialog that answers each Execute with the next scripted path; an
 // empty script means the user cancels.
@@ -58,31 +58,58 @@ class RecordingStatusLine : public IStatusLine {
   std::string text_;
 };
 
-// A control that writes each change into one log shared by all controls, so
-// the order across controls shows, e.g. "BitBtn1.Visible=0". With a widget it
-// also passes the change on, so the real control shows or hides.
-class RecordingControl : public IControlState {
+// Every change the command makes to the window's controls, in one log shared
+// by all of them, so the order across controls shows, e.g. "BitBtn1.Visible=0".
+using ControlLog = std::vector<std::string>;
+
+inline void LogChange(ControlLog& log, const std::string& name, const char* property, bool value) {
+  log.push_back(name + "." + property + "=" + (value ? "1" : "0"));
+}
+
+// A button as the command sees it: its Enabled and Visible, logged and kept.
+class LoggedControlState : public IControlState {
  public:
-  RecordingControl(std::string name, std::vector<std::string>& log, bool visible, QWidget* widget = nullptr)
-      : name_(std::move(name)), log_(log), widget_(widget), visible(visible) {}
+  LoggedControlState(std::string name, ControlLog& log, bool visible)
+      : visible(visible), name_(std::move(name)), log_(log) {}
 
   void SetEnabled(bool value) override {
-    log_.push_back(name_ + ".Enabled=" + (value ? "1" : "0"));
+    LogChange(log_, name_, "Enabled", value);
     enabled = value;
-    if (widget_) widget_->setEnabled(value);
   }
   void SetVisible(bool value) override {
-    log_.push_back(name_ + ".Visible=" + (value ? "1" : "0"));
+    LogChange(log_, name_, "Visible", value);
     visible = value;
-    if (widget_) widget_->setVisible(value);
   }
+
+  bool visible;
+  bool enabled = true;
 
  private:
   std::string name_;
-  std::vector<std::string>& log_;
-  QWidget* widget_;
+  ControlLog& log_;
+};
 
+// The real media player behind the command's port, with its Enabled and
+// Visible changes logged as "MediaPlayer1.…" before they reach the control.
+class LoggedMediaPlayer : public IMediaPlayer {
  public:
-  bool visible;
-  bool enabled = true;
+  LoggedMediaPlayer(TMediaPlayer& player, ControlLog& log) : player_(player), log_(log) {}
+
+  void SetEnabled(bool value) override {
+    LogChange(log_, "MediaPlayer1", "Enabled", value);
+    player_.SetEnabled(value);
+  }
+  void SetVisible(bool value) override {
+    LogChange(log_, "MediaPlayer1", "Visible", value);
+    player_.SetVisible(value);
+  }
+  void SetFileName(const std::string& name) override { player_.SetFileName(name); }
+  void Open() override { player_.Open(); }
+  void SetNotify(bool value) override { player_.SetNotify(value); }
+  TMPModes Mode() override { return player_.Mode(); }
+  TMPNotifyValues NotifyResult() const override { return player_.NotifyResult(); }
+
+ private:
+  TMediaPlayer& player_;
+  ControlLog& log_;
 };

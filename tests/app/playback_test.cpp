@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -96,6 +97,18 @@ class NoSoundDevice {
   std::string oldPulse_;
 };
 
+// The message of the exception of type E that `action` raises; none when it
+// raises nothing.
+template <class E>
+std::optional<std::string> RaisedMessage(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.Message();
+  }
+  return std::nullopt;
+}
+
 std::string ServiceText(MCIERROR code) {
   char text[256] = "";
   mciGetErrorString(code, text, sizeof text);
@@ -138,14 +151,14 @@ class PlaybackTest : public ::testing::Test {
     };
     player->Updated();
     player->Loaded();
-    mediaPlayerControl = std::make_unique<RecordingControl>("MediaPlayer1", log, false, player);
+    mediaPlayer1 = std::make_unique<LoggedMediaPlayer>(*player, log);
 
     mpeg.SetPathToDLL(REAL_DLL_DIR);
     mpeg.LoadDLL();
     ASSERT_TRUE(mpeg.Loaded());
 
     command = std::make_unique<TPlaybackCommand>(
-        TPlaybackParts{dialog, status, *player, mpeg, bitBtn1, bitBtn2, bitBtn4, bitBtn6, *mediaPlayerControl},
+        TPlaybackParts{dialog, status, *mediaPlayer1, mpeg, bitBtn1, bitBtn2, bitBtn4, bitBtn6},
         state);
   }
 
@@ -188,14 +201,14 @@ class PlaybackTest : public ::testing::Test {
   TSharedState state;
   ScriptedFileDialog dialog;
   RecordingStatusLine status{kStartText};
-  std::vector<std::string> log;
-  RecordingControl bitBtn1{"BitBtn1", log, true};
-  RecordingControl bitBtn2{"BitBtn2", log, true};
-  RecordingControl bitBtn4{"BitBtn4", log, true};
-  RecordingControl bitBtn6{"BitBtn6", log, false};
+  ControlLog log;
+  LoggedControlState bitBtn1{"BitBtn1", log, true};
+  LoggedControlState bitBtn2{"BitBtn2", log, true};
+  LoggedControlState bitBtn4{"BitBtn4", log, true};
+  LoggedControlState bitBtn6{"BitBtn6", log, false};
   QWidget window;
   TMediaPlayer* player = nullptr;
-  std::unique_ptr<RecordingControl> mediaPlayerControl;
+  std::unique_ptr<LoggedMediaPlayer> mediaPlayer1;
   TMPEGPlayer mpeg;
   int notifications = 0;
   std::unique_ptr<TPlaybackCommand> command;
@@ -216,7 +229,8 @@ struct NameCase {
 const NameCase kNameCases[] = {
     {"LowerWav", "x.wav", true},  {"UpperWav", "X.WAV", true},  {"MixedWav", "x.Wav", true},
     {"NoDotWav", "xwav", true},   {"Mp3", "x.mp3", false},      {"Raw", "x.raw", false},
-    {"TwoLetters", "av", false},  {"Empty", "", false},         {"WavInside", "x.wav.mp3", false},
+    {"ThreeLetters", "wav", true}, {"TwoLetters", "av", false}, {"Empty", "", false},
+    {"WavInside", "x.wav.mp3", false},
 };
 
 void PrintTo(const NameCase& c, std::ostream* os) { *os << '"' << c.name << '"'; }
@@ -246,13 +260,10 @@ TEST_P(ChosenNameTable, GoesToThePlayerItsNameSays) {
     EXPECT_FALSE(mpeg.Opened());
     return;
   }
-  if (*GetParam().name != '\0') fs::copy_file(Mp3("blip.mp3"), path);
-  try {
-    Choose(path);
-    EXPECT_NE(*GetParam().name, '\0') << "a folder played as sound";
-  } catch (const TMPEGError&) {
-    EXPECT_EQ(*GetParam().name, '\0');
-  }
+  const bool namesTheFolder = *GetParam().name == '\0';
+  if (!namesTheFolder) fs::copy_file(Mp3("blip.mp3"), path);
+  EXPECT_EQ(RaisedMessage<TMPEGError>([&] { Choose(path); }).has_value(), namesTheFolder)
+      << "only the folder itself is refused";
   EXPECT_EQ(log, kMp3PlayingOrder);
   EXPECT_THAT(service.log, IsEmpty());
   EXPECT_EQ(mpeg.StreamName(), path);
@@ -374,7 +385,8 @@ TEST_F(PlaybackTest, WavOpensSilentlyThenPlayAndEveryFollowingCommandAreReported
   EXPECT_TRUE(Idle());
 
   player->Stop();
-  EXPECT_EQ(service.Sent(MCI_STOP).back().flags, MCI_WAIT | MCI_NOTIFY);
+  ASSERT_EQ(service.Sent(MCI_STOP).size(), 1u);
+  EXPECT_EQ(service.Sent(MCI_STOP)[0].flags, MCI_WAIT | MCI_NOTIFY);
 }
 
 struct ReportCase {
@@ -484,14 +496,11 @@ TEST_F(PlaybackTest, WavThatFailsWhilePlayingReturnsToIdleWithoutSuccess) {
 TEST_F(PlaybackTest, WavThatIsNoSoundRaisesTheServiceTextWithTheWindowIdle) {
   const std::string path = folder + "text.wav";
   std::ofstream(path) << "plain text, no RIFF header";
-  try {
-    Choose(path);
-    FAIL() << "no exception";
-  } catch (const EMCIDeviceError& e) {
-    ASSERT_NE(player->LastError(), 0u);
-    EXPECT_EQ(e.Message(), ServiceText(player->LastError()));
-    EXPECT_FALSE(e.Message().empty());
-  }
+  const auto message = RaisedMessage<EMCIDeviceError>([&] { Choose(path); });
+  ASSERT_TRUE(message) << "no exception";
+  ASSERT_NE(player->LastError(), 0u);
+  EXPECT_EQ(*message, ServiceText(player->LastError()));
+  EXPECT_FALSE(message->empty());
   EXPECT_EQ(log, Concat(kWavReadyOrder, kBackFromWavOrder));
   EXPECT_TRUE(Idle());
   EXPECT_THAT(status.written, IsEmpty());
@@ -501,13 +510,10 @@ TEST_F(PlaybackTest, WavWithoutSoundDeviceRaisesTheHardwareErrorWithTheWindowIdl
   const std::string path = Wav("tone.wav", 0.3);
   {
     NoSoundDevice none(dir);
-    try {
-      Choose(path);
-      FAIL() << "no exception";
-    } catch (const EMCIDeviceError& e) {
-      EXPECT_EQ(player->LastError(), MCIERR_HARDWARE);
-      EXPECT_EQ(e.Message(), ServiceText(MCIERR_HARDWARE));
-    }
+    const auto message = RaisedMessage<EMCIDeviceError>([&] { Choose(path); });
+    ASSERT_TRUE(message) << "no exception";
+    EXPECT_EQ(player->LastError(), MCIERR_HARDWARE);
+    EXPECT_EQ(*message, ServiceText(MCIERR_HARDWARE));
   }
   EXPECT_EQ(log, Concat(kWavReadyOrder, kBackFromWavOrder));
   EXPECT_TRUE(Idle());
@@ -562,12 +568,7 @@ TEST_F(PlaybackTest, Mp3PlayedToItsEndWaitsForTheStopButton) {
 TEST_F(PlaybackTest, Mp3WithoutSoundDeviceRaisesOutputFailureAndTheStopButtonLeadsBack) {
   {
     NoSoundDevice none(dir);
-    try {
-      Choose(Mp3("song.mp3"));
-      FAIL() << "no exception";
-    } catch (const TMPEGError& e) {
-      EXPECT_EQ(e.Message(), "Output device failure");
-    }
+    EXPECT_EQ(RaisedMessage<TMPEGError>([&] { Choose(Mp3("song.mp3")); }), "Output device failure");
   }
   EXPECT_EQ(log, kMp3PlayingOrder);
   EXPECT_THAT(status.written, IsEmpty());
@@ -585,12 +586,7 @@ TEST_F(PlaybackTest, Mp3WithoutSoundDeviceRaisesOutputFailureAndTheStopButtonLea
 // button, which has no stream to stop or close, still leads back to idle.
 TEST_F(PlaybackTest, Mp3WithoutTheDecoderLibraryRaisesAndTheStopButtonLeadsBack) {
   mpeg.UnloadDLL();
-  try {
-    Choose(Mp3("song.mp3"));
-    FAIL() << "no exception";
-  } catch (const TMPEGError& e) {
-    EXPECT_EQ(e.Message(), "MPEG library not loaded");
-  }
+  EXPECT_EQ(RaisedMessage<TMPEGError>([&] { Choose(Mp3("song.mp3")); }), "MPEG library not loaded");
   EXPECT_EQ(log, kMp3PlayingOrder);
   EXPECT_TRUE(bitBtn6.visible);
 
@@ -603,11 +599,9 @@ TEST_F(PlaybackTest, Mp3WithoutTheDecoderLibraryRaisesAndTheStopButtonLeadsBack)
 TEST_F(PlaybackTest, FileThatIsNoMpegAudioRaisesAndTheStopButtonLeadsBack) {
   const std::string path = folder + "noise.raw";
   std::ofstream(path) << std::string(4096, '\x55');
-  try {
-    Choose(path);
-  } catch (const TMPEGError& e) {
-    EXPECT_FALSE(e.Message().empty());
-  }
+  const auto message = RaisedMessage<TMPEGError>([&] { Choose(path); });
+  ASSERT_TRUE(message) << "no exception";
+  EXPECT_FALSE(message->empty());
   EXPECT_EQ(log, kMp3PlayingOrder);
   EXPECT_TRUE(bitBtn6.visible);
   command->BitBtn6Click();

@@ -1,10 +1,13 @@
 // The main window as built: its controls, its start-up and its close.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 
 #include <unistd.h>
 
@@ -13,10 +16,14 @@
 #include <fstream>
 #include <string>
 
+#include "../controls/mplayer_fake_service.h"
+#include "../framework/DialogDriver.h"
 #include "Application.h"
+#include "FileDialogs.h"
 #include "Unit1.h"
 
 namespace fs = std::filesystem;
+using ::testing::ElementsAre;
 
 namespace {
 
@@ -122,6 +129,80 @@ TEST_F(InFreshFolder, CloseFreesTheSettingsObject) {
   ASSERT_NE(form.State.Settings, nullptr);
   form.close();
   EXPECT_EQ(form.State.Settings, nullptr);
+}
+
+TEST_F(InFreshFolder, SaveDialogAndMediaPlayerAreSetUpAsTheWindowDescribesThem) {
+  TForm1 form;
+  EXPECT_EQ(form.SaveDialog1->Title(), "Select your Grand Prix 3\\Sound  Directory");
+  EXPECT_EQ(form.SaveDialog1->Filter(), "GP3/GP4 Sounds|bsound*.16;tk*.st1");
+
+  const TMediaPlayer& player = *form.MediaPlayer1;
+  EXPECT_EQ(player.VisibleButtons(), (TButtonSet{btPlay, btStop}));
+  EXPECT_EQ(player.ColoredButtons(), (TButtonSet{btPlay, btEject}));
+  EXPECT_EQ(player.EnabledButtons(), TMediaPlayer::AllButtons);
+  EXPECT_TRUE(player.AutoEnable());
+  EXPECT_FALSE(player.AutoOpen());
+  EXPECT_TRUE(player.AutoRewind());
+  EXPECT_EQ(player.DeviceType(), dtAutoSelect);
+  EXPECT_FALSE(player.Shareable());
+  EXPECT_TRUE(player.TabStop());
+  EXPECT_EQ(player.geometry(), QRect(7, 81, 57, 23));
+  EXPECT_EQ(player.ButtonWidth(), 29);
+  EXPECT_FALSE(player.Visible());
+  EXPECT_TRUE(player.OnClick);
+  EXPECT_TRUE(player.OnNotify);
+}
+
+// Tab order: BitBtn2, BitBtn4, MediaPlayer1, BitBtn6, BitBtn1, with every one
+// of them shown, pressed from the keyboard as a user does.
+TEST_F(InFreshFolder, TabVisitsTheControlsInTheirTabOrder) {
+  TForm1 form;
+  form.show();
+  form.MediaPlayer1->SetVisible(true);
+  form.BitBtn6->show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  form.BitBtn2->setFocus();
+  ASSERT_TRUE(form.BitBtn2->hasFocus());
+  std::vector<QWidget*> visited{QApplication::focusWidget()};
+  for (int i = 0; i < 5; ++i) {
+    QTest::keyClick(form.windowHandle(), Qt::Key_Tab);
+    visited.push_back(QApplication::focusWidget());
+  }
+  EXPECT_THAT(visited, ElementsAre(form.BitBtn2, form.BitBtn4, form.MediaPlayer1, form.BitBtn6, form.BitBtn1,
+                                   form.BitBtn2));
+}
+
+// The user presses "Play Wav /Mp3" from the keyboard and picks a WAV: the
+// button is disabled while it has the focus, and the media player that has
+// just been shown must not take it over (Space would play at once).
+TEST_F(InFreshFolder, ChoosingAWavLeavesTheKeyboardFocusOffTheMediaPlayer) {
+  RecordingMciService service;  // the window test has no sound server
+  TForm1 form;
+  form.MediaPlayer1->SetMciService(&service);
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  form.BitBtn4->setFocus();
+  ASSERT_TRUE(form.BitBtn4->hasFocus());
+  const QString wav = QString::fromStdString((dir_ / "tone.wav").string());
+  std::ofstream(wav.toStdString()) << "RIFF";
+
+  DialogDriver driver([&](QWidget* dialog) {
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(wav);
+    Key(dialog, Qt::Key_Return);
+  });
+  QTest::keyClick(form.windowHandle(), Qt::Key_Space);
+  ASSERT_TRUE(driver.Ran());
+  ASSERT_EQ(form.MediaPlayer1->FileName(), wav.toStdString());
+  ASSERT_TRUE(form.MediaPlayer1->isVisible());
+  EXPECT_FALSE(form.BitBtn4->isEnabled());
+  EXPECT_FALSE(form.MediaPlayer1->hasFocus());
+
+  QTest::keyClick(form.windowHandle(), Qt::Key_Space);
+  EXPECT_TRUE(service.Sent(MCI_PLAY).empty()) << "Space played the WAV";
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 vantrel_add_test(mplayer_tests QT
-  SOURCES mplayer_device_test.cpp mplayer_row_test.cpp mplayer_fake_service.h mplayer_pixels.h
+  SOURCES mplayer_device_test.cpp mplayer_row_test.cpp glyphs_test.cpp mplayer_fake_service.h mplayer_pixels.h
   LIBS controls)
 
 # The same control on the real media service, playing through the test's

@@ -271,7 +271,7 @@ TEST_F(PlayerTest, OpenWhileOpenClosesFirstAndAFailedReopenLeavesNoneOpen) {
   OpenDevice();
   service.failures[MCI_OPEN] = MCIERR_INVALID_FILE;
   EXPECT_THROW(player->Open(), EMCIDeviceError);
-  EXPECT_THAT(ActionMessages(), ElementsAre(MCI_CLOSE, MCI_OPEN));
+  ASSERT_THAT(ActionMessages(), ElementsAre(MCI_CLOSE, MCI_OPEN));
   EXPECT_EQ(service.log.front().device, 7u);
   EXPECT_EQ(player->DeviceId(), 0);
   EXPECT_TRUE(player->AutoButtons().Empty());
@@ -391,7 +391,7 @@ TEST_F(PlayerTest, PauseWhilePlayingPauses) {
   OpenDevice();
   service.status[MCI_STATUS_MODE] = MCI_MODE_PLAY;
   player->Pause();
-  EXPECT_THAT(ActionMessages(), ElementsAre(MCI_PAUSE));
+  ASSERT_THAT(ActionMessages(), ElementsAre(MCI_PAUSE));
   EXPECT_EQ(service.Actions()[0].flags, MCI_WAIT);
 }
 
@@ -462,7 +462,7 @@ TEST_F(TrackTest, NextWhilePlayingPlaysTheNextTrackAsPlay) {
   service.status[MCI_STATUS_POSITION] = Tmsf(1, 1, 0);
   service.status[MCI_STATUS_MODE] = MCI_MODE_PLAY;
   player->Next();
-  EXPECT_THAT(ActionMessages(), ElementsAre(MCI_PLAY));
+  ASSERT_THAT(ActionMessages(), ElementsAre(MCI_PLAY));
   EXPECT_EQ(service.Actions()[0].flags, MCI_NOTIFY | MCI_FROM);
   EXPECT_EQ(service.Actions()[0].from, 0x00020302u);
   EXPECT_EQ(player->PressedButton(), btPlay);

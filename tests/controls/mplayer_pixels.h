@@ -12,11 +12,12 @@ inline QImage Pixels(TMediaPlayer& player) {
   return player.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// True when the glyph sits at (x, y) with its olive pixels in the face colour.
+// True when the glyph sits at (x, y) with its olive pixels in the face colour
+// (the active one, which a disabled row keeps).
 inline bool HasGlyph(const TMediaPlayer& player, const QImage& image, TMPBtnType button, Glyph index, int x,
                      int y) {
   const QImage& glyph = player.Glyph(button, index);
-  const QRgb face = player.palette().color(QPalette::Button).rgb();
+  const QRgb face = player.palette().color(QPalette::Active, QPalette::Button).rgb();
   for (int gy = 0; gy < glyph.height(); ++gy)
     for (int gx = 0; gx < glyph.width(); ++gx) {
       QRgb expected = glyph.pixel(gx, gy);

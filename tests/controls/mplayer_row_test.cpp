@@ -168,13 +168,31 @@ TEST_F(RowTest, OneVisibleButtonShrinksTheRow) {
   EXPECT_TRUE(clicks.empty());
 }
 
+// Disabling changes the glyphs and nothing else: face, frame and bevel keep
+// their colours, though the palette's disabled group has others.
 TEST_F(RowTest, DisabledControlShowsOnlyDisabledGlyphs) {
+  QPalette palette = player->palette();
+  const QRgb disabledColours[] = {0xFF102030u, 0xFF405060u, 0xFF708090u, 0xFFA0B0C0u};
+  const QPalette::ColorRole roles[] = {QPalette::WindowText, QPalette::Light, QPalette::Dark, QPalette::Button};
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_NE(palette.color(QPalette::Active, roles[i]).rgb(), disabledColours[i]);
+    palette.setColor(QPalette::Disabled, roles[i], QColor::fromRgb(disabledColours[i]));
+  }
+  player->setPalette(palette);
   player->SetAutoEnable(false);
-  EXPECT_TRUE(HasGlyph(Pixels(), btPlay, kColored, 6, 3));
+  const QImage enabled = Pixels();
+  EXPECT_TRUE(HasGlyph(enabled, btPlay, kColored, 6, 3));
+
   player->SetEnabled(false);
-  const QImage image = Pixels();
-  EXPECT_TRUE(HasGlyph(image, btPlay, kDisabled, 6, 3));
-  EXPECT_TRUE(HasGlyph(image, btStop, kDisabled, 34, 3));
+  const QImage disabled = Pixels();
+  EXPECT_TRUE(HasGlyph(disabled, btPlay, kDisabled, 6, 3));
+  EXPECT_TRUE(HasGlyph(disabled, btStop, kDisabled, 34, 3));
+  const QRect glyphs[] = {QRect(6, 3, 17, 16), QRect(34, 3, 17, 16)};
+  for (int y = 0; y < disabled.height(); ++y)
+    for (int x = 0; x < disabled.width(); ++x) {
+      if (glyphs[0].contains(x, y) || glyphs[1].contains(x, y)) continue;
+      ASSERT_EQ(disabled.pixel(x, y), enabled.pixel(x, y)) << x << "," << y;
+    }
 }
 
 TEST_F(RowTest, DoubleClickIsASecondPress) {

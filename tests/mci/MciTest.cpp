@@ -519,3 +519,21 @@ TEST(MciNoSoundOutput, OpenFailsWithAHardwareError) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MciWave, OpenWithNotifyReportsItsCompletionOnceThroughTheEventLoop) {
+  const std::string path = WriteWav(dir_, "notified.wav", 200);
+  NotifyRecorder window;
+  MCIDEVICEID id = 0;
+  ASSERT_EQ(OpenElement(path, id, MCI_NOTIFY, nullptr, window.handle()), 0u);
+  opened_.push_back(id);
+  EXPECT_TRUE(window.received.empty()) << "reported inside the command";
+  ASSERT_TRUE(PumpUntil([&] { return !window.received.empty(); }));
+  PumpFor(50);
+  ASSERT_EQ(window.received.size(), 1u);
+  EXPECT_EQ(window.received[0].code, MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(window.received[0].device, intptr_t(id));
+}
+
+}  // namespace
