@@ -60,14 +60,11 @@ class QuietStatus : public IStatusLine {
   std::string text;
 };
 
-class WidgetState : public IControlState {
+// The window's buttons play no part in the latency.
+class NoControl : public IControlState {
  public:
-  explicit WidgetState(QWidget* w = nullptr) : w_(w) {}
-  void SetEnabled(bool v) override { if (w_) w_->setEnabled(v); }
-  void SetVisible(bool v) override { if (w_) w_->setVisible(v); }
-
- private:
-  QWidget* w_;
+  void SetEnabled(bool) override {}
+  void SetVisible(bool) override {}
 };
 
 // Reads the null sink's monitor on a thread of its own and notes when the
@@ -172,8 +169,8 @@ int main(int argc, char** argv) {
   TMPEGPlayer mpeg;
   mpeg.SetPathToDLL(argv[1]);
   mpeg.LoadDLL();
-  WidgetState none, playerState(player);
-  TPlaybackCommand command({dialog, status, *player, mpeg, none, none, none, none, playerState}, state);
+  NoControl none;
+  TPlaybackCommand command({dialog, status, *player, mpeg, none, none, none, none}, state);
   player->OnClick = [&](TMediaPlayer*, TMPBtnType b, bool& d) { command.MediaPlayer1Click(b, d); };
   player->OnNotify = [&](TMediaPlayer*) { command.MediaPlayer1Notify(); };
 
