@@ -314,17 +314,21 @@ TEST_F(Conversion, Wav44100InStartFolderIsConverted) {
   }
 }
 
-// A game file chosen where a halved file would be, by the WAV's name in the
-// temporary folder, is converted like any other: the halved file is never a
-// name that exists.
+// A game file chosen where a halved file could be looked for, by the WAV's
+// name in the start folder or the temporary folder, is converted like any
+// other: the halved file is always a new name.
 TEST_F(Conversion, GameFileNamedLikeTheHalvedFileIsConverted) {
   const std::string wav = ChooseWav(44100, Pattern(6000));
-  save.choice = tmpDir + "sound.wav";
-  ASSERT_NO_THROW(WriteFile(save.choice, oldGame));
-  Run();
-  EXPECT_EQ(ReadFile(save.choice), HalvedByFrames(ReadFile(wav)));
-  EXPECT_EQ(ReadFile(save.choice + ".bak"), oldGame);
-  EXPECT_EQ(FolderEntries(tmpDir), (std::vector<std::string>{"sound.wav", "sound.wav.bak"}));
+  for (const std::string& folder : {appDir, tmpDir}) {
+    SCOPED_TRACE(folder);
+    save.choice = folder + "sound.wav";
+    ASSERT_NO_THROW(WriteFile(save.choice, oldGame));
+    StartedIn start(appDir);
+    Run();
+    EXPECT_EQ(ReadFile(save.choice), HalvedByFrames(ReadFile(wav)));
+    EXPECT_EQ(ReadFile(save.choice + ".bak"), oldGame);
+    EXPECT_EQ(FolderEntries(folder), (std::vector<std::string>{"sound.wav", "sound.wav.bak"}));
+  }
 }
 
 // The game file is replaced by the data: choosing the WAV itself as the game
@@ -379,7 +383,10 @@ TEST_F(Conversion, GameFileThatIsNoRegularFileIsRefused) {
   ChooseWav(22050, Pattern(100));
   ASSERT_EQ(mkfifo((gameDir + "fifo.16").c_str(), 0644), 0);
   ASSERT_EQ(mkdir((gameDir + "folder.16").c_str(), 0755), 0);
-  for (const std::string& name : {gameDir + "fifo.16", gameDir + "folder.16", std::string("/dev/null")}) {
+  // A device through a link of the test's own, so that a fault replaces the
+  // link and never the device.
+  ASSERT_EQ(symlink("/dev/null", (gameDir + "device.16").c_str()), 0);
+  for (const std::string& name : {gameDir + "fifo.16", gameDir + "folder.16", gameDir + "device.16"}) {
     SCOPED_TRACE(name);
     save.choice = name;
     struct stat before {};
@@ -391,7 +398,8 @@ TEST_F(Conversion, GameFileThatIsNoRegularFileIsRefused) {
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mode, before.st_mode);
   }
-  EXPECT_EQ(FolderEntries(gameDir), (std::vector<std::string>{"fifo.16", "folder.16"}));
+  EXPECT_EQ(FolderEntries(gameDir), (std::vector<std::string>{"device.16", "fifo.16", "folder.16"}));
+  EXPECT_TRUE(std::filesystem::is_symlink(gameDir + "device.16"));
 }
 
 // A ".bak" that is there without being a regular file (a link to nowhere, a
