@@ -22,6 +22,7 @@ constexpr int64_t kFmtCommon = 16;
 constexpr uint16_t kTagPcm = 1;
 constexpr uint16_t kTagFloat = 3;
 constexpr uint16_t kTagExtensible = 0xFFFE;
+constexpr int64_t kMaxFrameSize = 0xFFFF;
 // Real files have a handful of chunks; a file of millions of empty ones would
 // only make the walk slow, so it stops and the fixed rules apply.
 constexpr int kMaxChunks = 4096;
@@ -80,8 +81,10 @@ class MemorySource {
 // Bytes per frame from the fields of "fmt ".
 int64_t FrameSize(uint16_t tag, uint16_t channels, uint16_t blockAlign, uint16_t bits) {
   if (blockAlign != 0) return blockAlign;
-  if ((tag == kTagPcm || tag == kTagFloat) && channels != 0 && bits != 0)
-    return int64_t{channels} * ((bits + 7) / 8);
+  const int64_t derived = int64_t{channels} * ((bits + 7) / 8);
+  // No real format has a frame larger than the block align field can say;
+  // a larger one would only size the halving's buffer.
+  if ((tag == kTagPcm || tag == kTagFloat) && derived > 0 && derived <= kMaxFrameSize) return derived;
   return kFixedFrameSize;
 }
 

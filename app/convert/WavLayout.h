@@ -40,8 +40,8 @@ struct TWavLayout {
   // Bytes of sample data. Under the fixed rules the file size - 44, negative
   // for a file shorter than its header.
   int64_t dataSize = 0;
-  // Bytes per frame, at least 1: block align; when that is 0, channels times
-  // the bytes of a PCM or float sample; failing both, 4.
+  // Bytes per frame, 1 to 65535: block align; when that is 0, channels times
+  // the bytes of a PCM or float sample if that is in range; failing both, 4.
   int64_t frameSize = 4;
 };
 

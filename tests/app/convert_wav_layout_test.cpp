@@ -266,6 +266,7 @@ TEST(WavLayout, HeaderValuesAreCheckedBeforeUse) {
       {"extensible", Riff({Fmt({44100, 2, 16, -1, true}), Chunk("data", d)}), true, 68, 100, 4, 1},
       {"5000 empty chunks first", Riff(crowd), false, 44, static_cast<int64_t>(Riff(crowd).size()) - 44, 4, 0},
       {"size past the end", jump, false, 44, static_cast<int64_t>(jump.size()) - 44, 4, 0},
+      {"absurd channels and bits", Riff({Fmt({44100, 32770, 20240, 0}), Chunk("data", d)}), true, 44, 100, 4, 1},
       {"cut inside the form header", Bytes{'R', 'I', 'F', 'F', 0}, false, 44, 5 - 44, 4, 0},
   };
   for (const Row& row : rows) {
