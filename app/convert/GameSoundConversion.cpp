@@ -1,6 +1,10 @@
 #include "GameSoundConversion.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "CheckedFile.h"
 #include "Exceptions.h"
@@ -8,6 +12,8 @@
 #include "FileServices.h"
 #include "HalveSampleRate.h"
 #include "PathUtils.h"
+#include "PrivateFiles.h"
+#include "WavLayout.h"
 
 const char* const kRateWarning =
     "Working with frequency different from 22050Hz or 44100Hz\r"
@@ -18,11 +24,13 @@ const char* const kSameFileRefused = "The game sound file must not be the Wav fi
 
 namespace {
 
-constexpr int64_t kHeaderSize = 44;
-constexpr int64_t kRateOffset = 24;
 constexpr int64_t kCopyBlock = 2048;
 constexpr unsigned kGameRate = 22050;
 constexpr unsigned kCdRate = 44100;
+constexpr int kFileNotFound = 2;
+constexpr int kPathNotFound = 3;
+constexpr int kAccessDenied = 5;
+constexpr int kFileExists = 80;
 constexpr int kDiskFull = 101;
 // The platform's own "disk full" code, as the file services map ENOSPC.
 constexpr int kPlatformDiskFull = 112;
@@ -47,33 +55,31 @@ class OpenFileGuard {
   TFileVar& f_;
 };
 
-// Removes the temporary halved file when the command ends early through an
-// error, but never the user's WAV file.
-class TemporaryFile {
- public:
-  TemporaryFile(std::string name, std::string wavName) : name_(std::move(name)), wav_(std::move(wavName)) {}
-  ~TemporaryFile() { Remove(); }
-  void Remove() {
-    if (removed_) return;
-    removed_ = true;
-    if (!name_.empty() && !SameFile(name_, wav_)) DeleteFile(name_);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
- private:
-  std::string name_;
-  std::string wav_;
-  bool removed_ = false;
-};
-
 [[noreturn]] void RaiseInOutError(int code) { throw EInOutError(InOutErrorMessage(code), code); }
+
+// Linux reports a full disk as ENOSPC or as a short write; the user reads one
+// text for both.
+int DiskFullAsOne(int code) { return code == kPlatformDiskFull ? kDiskFull : code; }
+
+TWavLayout LayoutOf(const TFileVar& f) {
+  TWavLayout layout;
+  const int code = ReadWavLayout(f.Handle, layout);
+  if (code != 0) RaiseInOutError(code);
+  return layout;
+}
+
+// A folder, FIFO or device chosen as the game file would be replaced by a
+// regular file (or, opened, block the window): refused before anything is done.
+void RefuseSpecialFile(const std::string& name) {
+  struct stat st {};
+  if (stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) RaiseInOutError(kAccessDenied);
+}
 
 }  // namespace
 
 TGameSoundConversion::TGameSoundConversion(IFileDialog& openDialog, IFileDialog& saveDialog, IMessages& messages,
                                            IStatusLine& statusLine, IProgressGauge& gauge, TCustomIniFile* settings,
-                                           const std::string& applicationDir, const std::string& wavFolder,
+                                           const std::string& /*applicationDir*/, const std::string& wavFolder,
                                            const std::string& gameSoundFolder, bool& halvingSucceeded)
     : openDialog_(openDialog),
       saveDialog_(saveDialog),
@@ -81,7 +87,6 @@ TGameSoundConversion::TGameSoundConversion(IFileDialog& openDialog, IFileDialog&
       statusLine_(statusLine),
       gauge_(gauge),
       settings_(settings),
-      applicationDir_(applicationDir),
       wavFolder_(wavFolder),
       gameSoundFolder_(gameSoundFolder),
       halvingSucceeded_(halvingSucceeded) {}
@@ -112,37 +117,45 @@ void TGameSoundConversion::Run() {
       return;
   }
 
-  const bool halve = rate == kCdRate;
-  const std::string halvedPath = applicationDir_ + wavName;
-  // The game file is deleted before its data is read: were it the WAV (or,
-  // when halving, the temporary file), the data would be gone.
-  if (SameFile(gamePath, wavPath) || (halve && SameFile(gamePath, halvedPath))) {
+  // The game file is replaced by the data: were it the WAV, the data would be gone.
+  if (SameFile(gamePath, wavPath)) {
     messages_.PlainMessage(kSameFileRefused);
     return;
   }
+  RefuseSpecialFile(gamePath);
 
-  std::string dataPath = wavPath;
+  // Nothing of the user's is touched before the data is open for reading: a
+  // WAV that vanished meanwhile ends the command with the game file as it was.
+  const bool halve = rate == kCdRate;
+  THalvedFile halvedFile;
+  TFileVar source;
+  OpenFileGuard sourceGuard(source);
+  int64_t dataSize = std::numeric_limits<int64_t>::max();
   if (halve) {
     ShowStatus("Resampling " + wavName, true);
-    HalveSampleRate(wavPath, halvedPath, gauge_, halvingSucceeded_);
+    halvingSucceeded_ = false;
+    if (halvedFile.Create(wavName)) HalveSampleRate(wavPath, halvedFile.Path(), gauge_, halvingSucceeded_);
     if (!halvingSucceeded_) {
       messages_.PlainMessage(kHalvingFailed);
-      // When the WAV lies in the application directory the temporary name is
-      // the WAV's own, the halving refused to run, and there is nothing to
-      // remove.
-      if (!SameFile(halvedPath, wavPath) && RegularFileExists(halvedPath)) DeleteFile(halvedPath);
       return;
     }
-    dataPath = halvedPath;
+    AssignFile(source, halvedFile.Path());
+    Reset(source, 1);
+  } else {
+    AssignFile(source, wavPath);
+    Reset(source, 1);
+    // Read again from the file that is copied, in case it changed while the
+    // user was asked about its rate.
+    const TWavLayout layout = LayoutOf(source);
+    Seek(source, layout.dataOffset);
+    // Without chunks the data runs to the end of the file, whatever it holds.
+    if (layout.fromChunks) dataSize = layout.dataSize;
   }
-  TemporaryFile halved(halve ? halvedPath : std::string(), wavPath);
 
   BackUp(gamePath);
   ShowStatus("Deleting " + gameName, true);
-  DeleteFile(gamePath);
   ShowStatus("Converting " + wavName + " as " + gameName, true);
-  CopyData(dataPath, !halve, gamePath);
-  if (halve) halved.Remove();
+  CopyData(source, dataSize, gamePath);
   gauge_.SetProgress(0);
   ShowStatus("That's right", false);
 }
@@ -169,15 +182,9 @@ unsigned TGameSoundConversion::ReadSampleRate(const std::string& wavName) {
   OpenFileGuard guard(f);
   AssignFile(f, wavName);
   Reset(f, 1);
-  Seek(f, kRateOffset);
-  unsigned char field[4] = {0, 0, 0, 0};
-  int64_t got = 0;
-  BlockRead(f, field, sizeof field, got);
+  const unsigned rate = LayoutOf(f).sampleRate;
   CloseFile(f);
-  // A header cut inside the rate field has no rate: 0 asks the user.
-  if (got < static_cast<int64_t>(sizeof field)) return 0;
-  return static_cast<unsigned>(field[0]) | static_cast<unsigned>(field[1]) << 8 |
-         static_cast<unsigned>(field[2]) << 16 | static_cast<unsigned>(field[3]) << 24;
+  return rate;
 }
 
 void TGameSoundConversion::BackUp(const std::string& gameName) {
@@ -185,38 +192,38 @@ void TGameSoundConversion::BackUp(const std::string& gameName) {
   // Once made, the backup holds the game's own file and is never touched again.
   if (RegularFileExists(backupName)) return;
   ShowStatus("Backing up " + ExtractFileName(gameName), true);
-  const bool gameExists = RegularFileExists(gameName);
-  if (CopyFile(gameName, backupName, false) || !gameExists) return;
-  // The game file is about to be deleted: without a backup it would be lost.
+  // Made exclusively: a backup that another run made meanwhile holds the
+  // game's file as it was before that run replaced it, and stays as it is. A
+  // copy that fails removes only the backup it made.
+  if (CopyFile(gameName, backupName, true)) return;
   const int code = LastOSError();
-  DeleteFile(backupName);
-  RaiseInOutError(code);
+  // No game file yet: there is nothing to keep.
+  if (code == kFileNotFound || code == kPathNotFound || code == kFileExists) return;
+  // The game file is about to be replaced: without a backup it would be lost.
+  RaiseInOutError(DiskFullAsOne(code));
 }
 
-void TGameSoundConversion::CopyData(const std::string& sourceName, bool fromHeaderEnd, const std::string& gameName) {
+void TGameSoundConversion::CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName) {
   TFileVar game;
-  TFileVar source;
   OpenFileGuard gameGuard(game);
-  OpenFileGuard sourceGuard(source);
-  AssignFile(game, gameName);
-  Rewrite(game, 1);
-  AssignFile(source, sourceName);
-  Reset(source, 1);
-  if (fromHeaderEnd) Seek(source, kHeaderSize);
+  TReplacement replacement(gameName);
+  replacement.Create(game);
   unsigned char buffer[kCopyBlock];
+  int64_t remaining = dataSize;
   int64_t got = 0;
   int64_t put = 0;
   do {
-    BlockRead(source, buffer, kCopyBlock, got);
+    BlockRead(source, buffer, std::min(kCopyBlock, remaining), got);
+    remaining -= got;
     try {
       BlockWrite(game, buffer, got, put);
     } catch (const EInOutError& e) {
-      if (e.ErrorCode != kPlatformDiskFull) throw;
-      RaiseInOutError(kDiskFull);
+      RaiseInOutError(DiskFullAsOne(e.ErrorCode));
     }
     // A write that stores less than it was given has run out of room.
     if (put < got) RaiseInOutError(kDiskFull);
-  } while (got > 0);
+  } while (got > 0 && remaining > 0);
   CloseFile(source);
   CloseFile(game);
+  replacement.Commit();
 }

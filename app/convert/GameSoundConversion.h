@@ -5,12 +5,22 @@
 // rate after the user confirms. The game file is backed up once, beside it,
 // under its own name + ".bak".
 //
-// WAV layout relied on: the canonical 44-byte header, the sample rate as an
-// unsigned 32-bit little-endian value at byte 24, sample data from byte 44 to
-// the end of the file. Nothing else of the header is read.
+// The WAV's rate and sample data are found as WavLayout.h describes: by the
+// RIFF chunks, or for any other file by the canonical 44-byte header (rate at
+// byte 24, data from byte 44 to the end). The game file receives the sample
+// data and nothing else.
+//
+// Users' files come first: the halved data goes to a file of this run's own
+// (THalvedFile); the WAV's data is open for reading before the game file is
+// touched; the first backup is made exclusively; and the game file is replaced
+// in one step by a complete new file (TReplacement), never deleted and
+// written in place, so that two programs converting into it at once leave one
+// whole result and the backup of the original.
 
+#include <cstdint>
 #include <string>
 
+#include "CheckedFile.h"
 #include "DialogTypes.h"
 #include "IniFiles.h"
 
@@ -19,7 +29,8 @@ class TGameSoundConversion {
   // Everything is borrowed from the window and must outlive this object.
   // wavFolder and gameSoundFolder are the folders read from the settings at
   // start-up (ending in "/", or empty); they are compared, never updated.
-  // applicationDir ends in "/" and receives the temporary halved file.
+  // applicationDir is no longer used (the halved data goes to the system's
+  // temporary folder); it stays so that the callers need not change.
   // settings may be null when the window has none: no folder is remembered.
   TGameSoundConversion(IFileDialog& openDialog, IFileDialog& saveDialog, IMessages& messages,
                        IStatusLine& statusLine, IProgressGauge& gauge, TCustomIniFile* settings,
@@ -27,9 +38,9 @@ class TGameSoundConversion {
                        const std::string& gameSoundFolder, bool& halvingSucceeded);
 
   // The whole command, as BitBtn1Click runs it. Raises EInOutError for a
-  // failing file operation, and the settings write error; nothing done before
-  // is undone, except that the temporary halved file is removed and open
-  // files are closed.
+  // failing file operation (a full disk as 101 "Disque plein"), and the
+  // settings write error; the game file then keeps its old content, the
+  // files of this run are removed and open files are closed.
   void Run();
 
  private:
@@ -38,7 +49,10 @@ class TGameSoundConversion {
   void ShowStatus(const std::string& text, bool repaint);
   unsigned ReadSampleRate(const std::string& wavName);
   void BackUp(const std::string& gameName);
-  void CopyData(const std::string& sourceName, bool fromHeaderEnd, const std::string& gameName);
+  // Copies up to dataSize bytes from the source's position (to its end when
+  // it has fewer) into a new game file, closes both and puts the new file in
+  // the game file's place.
+  void CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName);
 
   IFileDialog& openDialog_;
   IFileDialog& saveDialog_;
@@ -46,7 +60,6 @@ class TGameSoundConversion {
   IStatusLine& statusLine_;
   IProgressGauge& gauge_;
   TCustomIniFile* settings_;
-  const std::string applicationDir_;
   const std::string wavFolder_;
   const std::string gameSoundFolder_;
   bool& halvingSucceeded_;

@@ -7,40 +7,44 @@
 
 #include "FileIdentity.h"
 #include "FileServices.h"
+#include "WavLayout.h"
 
 namespace {
 
-constexpr int64_t kHeaderSize = 44;
-constexpr int64_t kFrameSize = 4;
-// One pass of the loop reads a dropped frame and a kept frame.
-constexpr int64_t kPassSize = 2 * kFrameSize;
-// The largest read: 64 KiB of source data, 32 KiB kept. Memory stays this
-// buffer whatever the file size.
-constexpr int64_t kMaxPassesPerBlock = 8192;
+// The largest read: 64 KiB of source data (or one pass of two frames when a
+// frame is larger). Memory stays this buffer whatever the file size.
+constexpr int64_t kMaxBlockBytes = 65536;
 
-// Passes per read block. A block advances the gauge by at most 1 %, so every
-// whole percentage is still shown on its way, as frame-by-frame progress
-// would show it; small files are read in small blocks, large ones in 64 KiB.
-int64_t PassesPerBlock(int64_t maxBytes) {
-  return std::clamp<int64_t>(maxBytes / (100 * kFrameSize), 1, kMaxPassesPerBlock);
+// Passes (a dropped and a kept frame) per read block. A block advances the
+// gauge by at most 1 %, so every whole percentage is still shown on its way,
+// as frame-by-frame progress would show it; small files are read in small
+// blocks, large ones in 64 KiB.
+int64_t PassesPerBlock(int64_t maxBytes, int64_t frameSize) {
+  const int64_t most = std::max<int64_t>(1, kMaxBlockBytes / (2 * frameSize));
+  return std::clamp<int64_t>(maxBytes / (100 * frameSize), 1, most);
 }
 
 // Moves the kept bytes of data[0, count) to the front of data. 'phase' is the
-// offset of data[0] within its 8-byte pass; returns the number of bytes kept.
-int64_t KeepOddFrames(unsigned char* data, int64_t count, int64_t phase) {
+// offset of data[0] within its pass of two frames; returns the bytes kept.
+int64_t KeepOddFrames(unsigned char* data, int64_t count, int64_t phase, int64_t frameSize) {
+  const int64_t passSize = 2 * frameSize;
   int64_t in = 0;
   int64_t out = 0;
   while (in < count) {
-    const int64_t at = (phase + in) % kPassSize;
-    if (at == 0 && count - in >= kPassSize) {
-      // Whole passes: out never passes in, so each 4-byte copy goes to a
-      // range that no later pass reads.
-      for (; count - in >= kPassSize; in += kPassSize, out += kFrameSize)
-        std::memcpy(data + out, data + in + kFrameSize, kFrameSize);
-    } else if (at < kFrameSize) {
-      in += std::min(kFrameSize - at, count - in);
+    const int64_t at = (phase + in) % passSize;
+    if (at == 0 && count - in >= passSize) {
+      // Whole passes: out never passes in, so each frame goes to a range that
+      // no later pass reads. 16-bit stereo, the common case, copies a fixed size.
+      if (frameSize == 4) {
+        for (; count - in >= 8; in += 8, out += 4) std::memcpy(data + out, data + in + 4, 4);
+      } else {
+        for (; count - in >= passSize; in += passSize, out += frameSize)
+          std::memcpy(data + out, data + in + frameSize, static_cast<size_t>(frameSize));
+      }
+    } else if (at < frameSize) {
+      in += std::min(frameSize - at, count - in);
     } else {
-      const int64_t n = std::min(kPassSize - at, count - in);
+      const int64_t n = std::min(passSize - at, count - in);
       std::memmove(data + out, data + in, static_cast<size_t>(n));
       out += n;
       in += n;
@@ -64,15 +68,18 @@ void HalveSampleRate(const std::string& sourceName, const std::string& resultNam
 
   const THandle source = FileOpen(sourceName, fmOpenRead);
   if (source == INVALID_HANDLE_VALUE) return;
-  const int64_t size = FileSeek(source, 0, soFromEnd);
-  const int64_t dataSize = size - kHeaderSize;
+  TWavLayout layout;
   // A file shorter than its header has no data to halve; and a result that is
   // the source under another name would be emptied before it was read.
-  if (size < 0 || dataSize < 0 || FileSeek(source, kHeaderSize, soFromBeginning) != kHeaderSize ||
+  if (ReadWavLayout(source, layout) != 0 || layout.dataSize < 0 ||
+      FileSeek(source, layout.dataOffset, soFromBeginning) != layout.dataOffset ||
       SameFile(sourceName, resultName)) {
     FileClose(source);
     return;
   }
+  const int64_t dataSize = layout.dataSize;
+  const int64_t frameSize = layout.frameSize;
+  const int64_t passSize = 2 * frameSize;
 
   const THandle result = FileCreate(resultName);
   const int64_t maxBytes = dataSize / 2;
@@ -85,7 +92,7 @@ void HalveSampleRate(const std::string& sourceName, const std::string& resultNam
     return;
   }
 
-  const int64_t blockSize = PassesPerBlock(maxBytes) * kPassSize;
+  const int64_t blockSize = PassesPerBlock(maxBytes, frameSize) * passSize;
   std::vector<unsigned char> buffer(static_cast<size_t>(blockSize));
   int64_t consumed = 0;
   int64_t kept = 0;
@@ -98,7 +105,7 @@ void HalveSampleRate(const std::string& sourceName, const std::string& resultNam
       break;
     }
     if (got == 0) break;
-    const int64_t keep = KeepOddFrames(buffer.data(), got, consumed % kPassSize);
+    const int64_t keep = KeepOddFrames(buffer.data(), got, consumed % passSize, frameSize);
     consumed += got;
     if (keep > 0) {
       if (FileWrite(result, buffer.data(), keep) != keep) {
@@ -116,7 +123,7 @@ void HalveSampleRate(const std::string& sourceName, const std::string& resultNam
   }
   // Frame by frame the count reaches the maximum by itself only when the data
   // is whole passes; otherwise the last, short pass sets it there.
-  if (!(consumed == dataSize && dataSize % kPassSize == 0)) gauge.SetProgress(gaugeMax);
+  if (!(consumed == dataSize && dataSize % passSize == 0)) gauge.SetProgress(gaugeMax);
   FileSetDate(result, FileGetDate(source));
   const bool closed = FileClose(result);
   const int attributes = FileGetAttr(sourceName);

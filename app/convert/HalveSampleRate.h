@@ -1,11 +1,12 @@
 #pragma once
-// Halving of 44100 Hz 16-bit stereo WAV data to 22050 Hz.
+// Halving of 44100 Hz WAV data to 22050 Hz: every other frame is kept.
 //
-// Source: a WAV file whose sample data runs from byte 44 to the end; no header
-// field is read. The data is a sequence of 4-byte frames, frame 0 at byte 44.
+// Source: a WAV file, its data and frame size as WavLayout.h finds them (for
+// a file that is not RIFF/WAVE: data from byte 44 to the end, 4-byte frames).
 // Result: a headerless file holding frames 1, 3, 5 ... in order, followed by
-// the first bytes of a last incomplete odd frame. For D data bytes that is
-// 4 * (D div 8) bytes, plus (D mod 8) - 4 when D mod 8 > 4.
+// the first bytes of a last incomplete odd frame. For D data bytes and frames
+// of F bytes that is F * (D div 2F) bytes, plus (D mod 2F) - F when
+// D mod 2F > F. 16-bit stereo keeps 4 bytes of 8, 16-bit mono 2 of 4.
 //
 // Gauge: Progress is set to 0, then MaxValue to D div 2; Progress then grows
 // by the bytes kept and ends at MaxValue. When D div 2 does not fit the gauge's
@@ -22,9 +23,10 @@
 // then carries the source's date and attributes. It stays false, with nothing
 // opened, when both names are one file (the same string or the same file
 // under another spelling); with nothing created and the gauge untouched when
-// the source cannot be opened or is shorter than 44 bytes; and when a read or
-// a write fails or a write stores fewer bytes than asked (the result is then
-// left behind, closed, for the caller to remove).
+// the source cannot be opened or read, or is not RIFF/WAVE and shorter than
+// 44 bytes; and when a read or a write fails or a write stores fewer bytes
+// than asked (the result is then left behind, closed, for the caller to
+// remove). An existing result file is replaced.
 void HalveSampleRate(const std::string& sourceName, const std::string& resultName, IProgressGauge& gauge,
                      bool& halvingSucceeded);
 

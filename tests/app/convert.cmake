@@ -2,4 +2,5 @@
 # with recording stand-ins for the window's dialogs, status line and gauge.
 vantrel_add_test(convert_tests
   SOURCES convert_support.cpp convert_halving_test.cpp convert_command_test.cpp convert_settings_test.cpp
+          convert_wav_layout_test.cpp
   LIBS convert)

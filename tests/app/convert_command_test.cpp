@@ -7,7 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
 #include <csignal>
+#include <filesystem>
 
 #include "Exceptions.h"
 #include "GameSoundConversion.h"
@@ -21,7 +24,15 @@ const std::string kWarning = "Working with frequency different from 22050Hz or 4
 class Conversion : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const std::string& d : {appDir, wavDir, gameDir}) ASSERT_EQ(mkdir(d.c_str(), 0755), 0) << d;
+    for (const std::string& d : {appDir, wavDir, gameDir, tmpDir}) ASSERT_EQ(mkdir(d.c_str(), 0755), 0) << d;
+    const char* old = getenv("TMPDIR");
+    if (old != nullptr) oldTmp = old;
+    hadTmp = old != nullptr;
+    ASSERT_EQ(setenv("TMPDIR", tmpDir.c_str(), 1), 0);
+  }
+  void TearDown() override {
+    if (hadTmp) setenv("TMPDIR", oldTmp.c_str(), 1);
+    else unsetenv("TMPDIR");
   }
 
   void Run() {
@@ -58,6 +69,10 @@ class Conversion : public ::testing::Test {
   const std::string appDir = dir / "app/";
   const std::string wavDir = dir / "wavs/";
   const std::string gameDir = dir / "game/";
+  // The system's temporary folder for the command ($TMPDIR).
+  const std::string tmpDir = dir / "tmp/";
+  std::string oldTmp;
+  bool hadTmp = false;
   std::string wavFolder = wavDir;
   std::string gameFolder = gameDir;
   FakeFileDialog open, save;
@@ -93,10 +108,24 @@ TEST_F(Conversion, Wav22050BecomesItsDataWithoutHeader) {
 TEST_F(Conversion, Wav44100BecomesItsHalvedData) {
   const std::string wav = ChooseWav(44100, Pattern(200003));
   const std::string game = ChooseGame(&oldGame);
+  // While the halving runs, its file lies in a folder of its own.
+  std::vector<std::string> during, inside;
+  mode_t folderMode = 0;
+  gauge.onSetMaxValue = [&] {
+    during = FolderEntries(tmpDir);
+    ASSERT_EQ(during.size(), 1u);
+    inside = FolderEntries(tmpDir + during[0]);
+    struct stat st {};
+    ASSERT_EQ(stat((tmpDir + during[0]).c_str(), &st), 0);
+    folderMode = st.st_mode & 0777;
+  };
   Run();
   EXPECT_EQ(ReadFile(game), HalvedByFrames(ReadFile(wav)));
   EXPECT_TRUE(halved);
-  EXPECT_FALSE(Exists(appDir + "sound.wav")) << "the temporary halved file is removed";
+  EXPECT_EQ(inside, std::vector<std::string>{"sound.wav"});
+  EXPECT_EQ(folderMode, 0700u);
+  EXPECT_TRUE(FolderEntries(tmpDir).empty()) << "the halved file and its folder are removed";
+  EXPECT_EQ(FolderEntries(gameDir), (std::vector<std::string>{"bsound1.16", "bsound1.16.bak"}));
   EXPECT_EQ(gauge.progress, 0);
   EXPECT_EQ(gauge.maxValue, 100001);
   // The halving's paints, then the one of the gauge's return to 0.
@@ -235,30 +264,75 @@ TEST_F(Conversion, HalvingFailureShowsMessageAndChangesNothing) {
   EXPECT_EQ(messages.plain, std::vector<std::string>{"Something goes wrong when resampling wav\rNothing changed!"});
   EXPECT_EQ(ReadFile(game), oldGame);
   EXPECT_FALSE(Exists(game + ".bak"));
-  EXPECT_FALSE(Exists(appDir + "short.wav"));
+  EXPECT_TRUE(FolderEntries(tmpDir).empty());
   EXPECT_EQ(status.events, (std::vector<std::string>{"Resampling short.wav", "*"}));
 }
 
-// The temporary halved file takes the WAV's name in the application folder:
-// for a WAV that lies there it is the WAV itself, however the folder is spelt.
-TEST_F(Conversion, WavInApplicationFolderIsNeverDeleted) {
+// Runs the command from a start folder, as a user who started the program
+// from a terminal there, and goes back afterwards.
+class StartedIn {
+ public:
+  explicit StartedIn(const std::string& folder) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~StartedIn() { std::filesystem::current_path(old_); }
+  StartedIn(const StartedIn&) = delete;
+  StartedIn& operator=(const StartedIn&) = delete;
+
+ private:
+  std::filesystem::path old_;
+};
+
+// The user's own engine.wav in the folder the program was started from has
+// nothing to do with another engine.wav that is halved.
+TEST_F(Conversion, SameNamedFileInStartFolderIsLeftAlone) {
+  const Bytes users = Pattern(777, 3);
+  ASSERT_NO_THROW(WriteFile(appDir + "engine.wav", users));
+  const std::string wav = wavDir + "engine.wav";
+  ASSERT_NO_THROW(WriteFile(wav, WavBytes(44100, Pattern(5000))));
+  open.choice = wav;
+  const std::string game = ChooseGame(&oldGame);
+  StartedIn start(appDir);
+  Run();
+  EXPECT_EQ(ReadFile(appDir + "engine.wav"), users);
+  EXPECT_EQ(ReadFile(game), HalvedByFrames(ReadFile(wav)));
+  EXPECT_EQ(status.text, "That's right");
+}
+
+TEST_F(Conversion, Wav44100InStartFolderIsConverted) {
   for (const std::string& spelling : {appDir, appDir + "/"}) {
     SCOPED_TRACE(spelling);
     const Bytes wavBytes = WavBytes(44100, Pattern(4000));
-    WriteFile(appDir + "sound.wav", wavBytes);
+    ASSERT_NO_THROW(WriteFile(appDir + "sound.wav", wavBytes));
     open.choice = appDir + "sound.wav";
     const std::string game = ChooseGame(&oldGame);
-    messages.plain.clear();
+    StartedIn start(appDir);
     TGameSoundConversion(open, save, messages, status, gauge, settings, spelling, wavFolder, gameFolder, halved).Run();
-    EXPECT_EQ(messages.plain, std::vector<std::string>{"Something goes wrong when resampling wav\rNothing changed!"});
-    ASSERT_TRUE(Exists(appDir + "sound.wav"));
+    EXPECT_TRUE(messages.plain.empty());
     EXPECT_EQ(ReadFile(appDir + "sound.wav"), wavBytes);
-    EXPECT_EQ(ReadFile(game), oldGame);
+    EXPECT_EQ(ReadFile(game), HalvedByFrames(wavBytes));
   }
 }
 
-// The game file is deleted before the data is read: choosing the WAV itself
-// as the game file would lose it.
+// A game file chosen where a halved file could be looked for, by the WAV's
+// name in the start folder or the temporary folder, is converted like any
+// other: the halved file is always a new name.
+TEST_F(Conversion, GameFileNamedLikeTheHalvedFileIsConverted) {
+  const std::string wav = ChooseWav(44100, Pattern(6000));
+  for (const std::string& folder : {appDir, tmpDir}) {
+    SCOPED_TRACE(folder);
+    save.choice = folder + "sound.wav";
+    ASSERT_NO_THROW(WriteFile(save.choice, oldGame));
+    StartedIn start(appDir);
+    Run();
+    EXPECT_EQ(ReadFile(save.choice), HalvedByFrames(ReadFile(wav)));
+    EXPECT_EQ(ReadFile(save.choice + ".bak"), oldGame);
+    EXPECT_EQ(FolderEntries(folder), (std::vector<std::string>{"sound.wav", "sound.wav.bak"}));
+  }
+}
+
+// The game file is replaced by the data: choosing the WAV itself as the game
+// file would lose it.
 TEST_F(Conversion, GameFileThatIsTheWavIsRefused) {
   const std::string wav = ChooseWav(22050, Pattern(3000));
   const Bytes before = ReadFile(wav);
@@ -279,12 +353,75 @@ TEST_F(Conversion, WavVanishedBetweenDialogsEndsWithFileNotFound) {
   EXPECT_EQ(ReadFile(game), oldGame);
 }
 
-TEST_F(Conversion, GameFileInMissingFolderEndsWithBadName) {
-  ChooseWav(22050, Pattern(100));
-  save.choice = dir / "no-such-folder/bsound1.16";
+// The WAV removed while the user is asked about its rate: nothing of the
+// user's is touched before the data is open.
+TEST_F(Conversion, WavRemovedDuringConfirmationLeavesGameFile) {
+  const std::string wav = ChooseWav(48000, Pattern(3000));
+  const std::string game = ChooseGame(&oldGame);
+  messages.onDialog = [&] { ASSERT_EQ(unlink(wav.c_str()), 0); };
   const EInOutError e = RunExpectingIoError();
-  EXPECT_EQ(e.ErrorCode, 3);
-  EXPECT_EQ(e.Message(), "Nom de fichier incorrect");
+  EXPECT_EQ(e.ErrorCode, 2);
+  EXPECT_EQ(ReadFile(game), oldGame);
+  EXPECT_FALSE(Exists(game + ".bak"));
+  EXPECT_EQ(FolderEntries(gameDir), std::vector<std::string>{"bsound1.16"});
+}
+
+TEST_F(Conversion, GameFileInMissingFolderEndsWithBadName) {
+  for (uint32_t rate : {22050u, 44100u}) {
+    SCOPED_TRACE(rate);
+    ChooseWav(rate, Pattern(100));
+    save.choice = dir / "no-such-folder/bsound1.16";
+    const EInOutError e = RunExpectingIoError();
+    EXPECT_EQ(e.ErrorCode, 3);
+    EXPECT_EQ(e.Message(), "Nom de fichier incorrect");
+    EXPECT_TRUE(FolderEntries(tmpDir).empty()) << "the halved file goes on an error too";
+  }
+}
+
+// A folder, FIFO or device chosen as the game file is not replaced by a file.
+TEST_F(Conversion, GameFileThatIsNoRegularFileIsRefused) {
+  ChooseWav(22050, Pattern(100));
+  ASSERT_EQ(mkfifo((gameDir + "fifo.16").c_str(), 0644), 0);
+  ASSERT_EQ(mkdir((gameDir + "folder.16").c_str(), 0755), 0);
+  // A device through a link of the test's own, so that a fault replaces the
+  // link and never the device.
+  ASSERT_EQ(symlink("/dev/null", (gameDir + "device.16").c_str()), 0);
+  for (const std::string& name : {gameDir + "fifo.16", gameDir + "folder.16", gameDir + "device.16"}) {
+    SCOPED_TRACE(name);
+    save.choice = name;
+    struct stat before {};
+    ASSERT_EQ(stat(name.c_str(), &before), 0);
+    const EInOutError e = RunExpectingIoError();
+    EXPECT_EQ(e.ErrorCode, 5);
+    struct stat after {};
+    ASSERT_EQ(stat(name.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+  }
+  EXPECT_EQ(FolderEntries(gameDir), (std::vector<std::string>{"device.16", "fifo.16", "folder.16"}));
+  EXPECT_TRUE(std::filesystem::is_symlink(gameDir + "device.16"));
+}
+
+// A ".bak" that is there without being a regular file (a link to nowhere, a
+// folder) is never written through: the backup is made only as a new file.
+TEST_F(Conversion, BackupNameTakenByAnotherEntryIsLeftAlone) {
+  const Bytes data = Pattern(500);
+  ChooseWav(22050, data);
+  const std::string game = ChooseGame(&oldGame);
+  const std::string elsewhere = dir / "elsewhere.bak";
+  const std::function<void()> makers[] = {
+      [&] { ASSERT_EQ(symlink(elsewhere.c_str(), (game + ".bak").c_str()), 0); },
+      [&] { ASSERT_EQ(mkdir((game + ".bak").c_str(), 0755), 0); }};
+  for (const auto& make : makers) {
+    ASSERT_NO_THROW(WriteFile(game, oldGame));
+    std::filesystem::remove_all(game + ".bak");
+    make();
+    Run();
+    EXPECT_EQ(ReadFile(game), data);
+    EXPECT_FALSE(Exists(elsewhere));
+    EXPECT_EQ(status.text, "That's right");
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(game + ".bak"));
 }
 
 TEST_F(Conversion, RememberedWavFolderWritesNothingOtherFolderWritesEachTime) {
@@ -315,22 +452,85 @@ class ConversionDeathTest : public Conversion {
   }
 };
 
-TEST_F(ConversionDeathTest, ShortWriteInCopyIsDiskFull) {
-  ChooseWav(22050, Pattern(10000));
-  const std::string game = ChooseGame();
-  EXPECT_EXIT(_exit(RunUnderFileSizeLimit(3000, 101, "Disque plein")), ::testing::ExitedWithCode(0), "");
-  EXPECT_EQ(ReadFile(game).size(), 3000u);
+// A short write anywhere in the copy, the last block included, ends with
+// "Disque plein", and the game file keeps its old content.
+TEST_F(ConversionDeathTest, ShortWriteInCopyIsDiskFullAndKeepsGameFile) {
+  const std::pair<const char*, rlim_t> limits[] = {
+      {"middle block", 3000}, {"last block cut short", 4096 + 100}, {"last block not stored at all", 4096}};
+  for (const auto& [where, limit] : limits) {
+    SCOPED_TRACE(where);
+    ChooseWav(22050, Pattern(2 * 2048 + 500));
+    const std::string game = ChooseGame(&oldGame);
+    std::filesystem::remove(game + ".bak");
+    EXPECT_EXIT(_exit(RunUnderFileSizeLimit(limit, 101, "Disque plein")), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadFile(game), oldGame);
+    EXPECT_EQ(ReadFile(game + ".bak"), oldGame);
+    EXPECT_EQ(FolderEntries(gameDir), (std::vector<std::string>{"bsound1.16", "bsound1.16.bak"}));
+  }
 }
 
-// A game file whose backup cannot be completed is not deleted, and the
+// A game file whose backup cannot be completed is not replaced, and the
 // partial backup does not stay.
-TEST_F(ConversionDeathTest, FailedFirstBackupStopsBeforeDeleting) {
+TEST_F(ConversionDeathTest, FailedFirstBackupStopsBeforeReplacing) {
   ChooseWav(22050, Pattern(1000));
   const Bytes bigGame = Pattern(10000, 5);
   const std::string game = ChooseGame(&bigGame);
-  EXPECT_EXIT(_exit(RunUnderFileSizeLimit(3000, 112, "Erreur E/S 112")), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(_exit(RunUnderFileSizeLimit(3000, 101, "Disque plein")), ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(ReadFile(game), bigGame);
   EXPECT_FALSE(Exists(game + ".bak"));
+}
+
+// Two programs converting into one game file at once, each halving a WAV
+// named engine.wav: the backup keeps the original, and the game file ends as
+// one of the two results, whole. Each round starts both at the same moment.
+TEST_F(Conversion, TwoProgramsConvertingIntoOneGameFile) {
+  const std::string otherDir = dir / "other/";
+  ASSERT_EQ(mkdir(otherDir.c_str(), 0755), 0);
+  const std::string wavs[] = {wavDir + "engine.wav", otherDir + "engine.wav"};
+  ASSERT_NO_THROW(WriteFile(wavs[0], WavBytes(44100, Pattern(60000, 1))));
+  ASSERT_NO_THROW(WriteFile(wavs[1], WavBytes(44100, Pattern(50000, 2))));
+  const Bytes results[] = {HalvedByFrames(ReadFile(wavs[0])), HalvedByFrames(ReadFile(wavs[1]))};
+  const std::string game = gameDir + "bsound1.16";
+  save.choice = game;
+  for (int round = 0; round < 150; ++round) {
+    ASSERT_NO_THROW(WriteFile(game, oldGame));
+    std::filesystem::remove(game + ".bak");
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    pid_t children[2];
+    for (int k = 0; k < 2; ++k) {
+      children[k] = fork();
+      ASSERT_GE(children[k], 0);
+      if (children[k] == 0) {
+        close(go[1]);
+        char byte;
+        if (read(go[0], &byte, 1) < 0) _exit(5);
+        open.choice = wavs[k];
+        int code = 3;
+        try {
+          Run();
+          if (status.text == "That's right") code = 0;
+        } catch (...) {
+          code = 4;
+        }
+        _exit(code);
+      }
+    }
+    close(go[0]);
+    close(go[1]);
+    for (pid_t child : children) {
+      int how = 0;
+      ASSERT_EQ(waitpid(child, &how, 0), child);
+      EXPECT_TRUE(WIFEXITED(how) && WEXITSTATUS(how) == 0) << "round " << round;
+    }
+    ASSERT_TRUE(Exists(game)) << "round " << round;
+    const Bytes now = ReadFile(game);
+    ASSERT_TRUE(now == results[0] || now == results[1]) << "round " << round << ": " << now.size() << " bytes";
+    ASSERT_TRUE(Exists(game + ".bak")) << "round " << round;
+    ASSERT_EQ(ReadFile(game + ".bak"), oldGame) << "round " << round;
+  }
+  EXPECT_TRUE(FolderEntries(tmpDir).empty());
+  EXPECT_EQ(FolderEntries(gameDir), (std::vector<std::string>{"bsound1.16", "bsound1.16.bak"}));
 }
 
 // A small file system of its own, mounted for the test (needs the right to mount).
@@ -358,6 +558,7 @@ TEST_F(Conversion, DiskFillingDuringCopyIsDiskFull) {
   const EInOutError e = RunExpectingIoError();
   EXPECT_EQ(e.ErrorCode, 101);
   EXPECT_EQ(e.Message(), "Disque plein");
+  EXPECT_TRUE(FolderEntries(dir / "disk").empty()) << "the part written is removed";
 }
 
 TEST_F(Conversion, FailedBackupOnFullDiskKeepsGameFile) {
@@ -369,8 +570,8 @@ TEST_F(Conversion, FailedBackupOnFullDiskKeepsGameFile) {
   ASSERT_NO_THROW(WriteFile(game, bigGame));
   save.choice = game;
   const EInOutError e = RunExpectingIoError();
-  EXPECT_EQ(e.ErrorCode, 112);
-  EXPECT_EQ(e.Message(), "Erreur E/S 112");
+  EXPECT_EQ(e.ErrorCode, 101);
+  EXPECT_EQ(e.Message(), "Disque plein");
   EXPECT_EQ(ReadFile(game), bigGame);
   EXPECT_FALSE(Exists(game + ".bak"));
   EXPECT_EQ(status.text, "Backing up bsound1.16");

@@ -46,12 +46,14 @@ class FakeMessages : public IMessages {
   TModalResult MessageDialog(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons,
                              int helpContext) override {
     confirmations.push_back({text, kind, buttons, helpContext});
+    if (onDialog) onDialog();
     return answer;
   }
   void PlainMessage(const std::string& text) override { plain.push_back(text); }
   bool PickDirectory(const std::string&, const std::string&, std::string&) override { return false; }
 
   TModalResult answer = mrYes;
+  std::function<void()> onDialog;  // runs while the confirmation is open
   std::vector<Confirmation> confirmations;
   std::vector<std::string> plain;
 };
@@ -128,6 +130,8 @@ void WriteFile(const std::string& name, const Bytes& content);
 Bytes ReadFile(const std::string& name);
 bool Exists(const std::string& name);
 bool IsReadOnly(const std::string& name);
+// The names in a folder, hidden ones included, sorted; empty for no folder.
+std::vector<std::string> FolderEntries(const std::string& folder);
 void MakeReadOnly(const std::string& name);
 
 // The halving done the plain way, four bytes a pass, on the data of a WAV

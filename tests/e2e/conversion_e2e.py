@@ -7,7 +7,7 @@ import os
 import sys
 
 from desktop import Desktop, E2EFailure, app_dir, fresh_dir, read_bytes
-from wavs import halved, wav_bytes
+from wavs import data_chunk, ffmpeg_wav_bytes, halved, odd_frames, wav_bytes
 
 CONVERT = (54 + 119, 81 + 11)  # centre of "Convert Wav as GP3 / GP4 sound format"
 SAVE_TITLE = r"^Select your Grand Prix 3\\Sound  Directory$"
@@ -42,6 +42,14 @@ def main():
         with open(path, "wb") as f:
             f.write(wav_bytes(rate, 3001))
         wavs[rate] = path
+    for rate in (22050, 44100):
+        path = os.path.join(sounds, "ffmpeg%d.wav" % rate)
+        with open(path, "wb") as f:
+            f.write(ffmpeg_wav_bytes(rate, 2501))
+        wavs["ffmpeg%d" % rate] = path
+    # The halved data goes to the system's temporary folder, in a folder of its own.
+    tmp = fresh_dir(os.path.join(root, "tmp"))
+    os.environ["TMPDIR"] = tmp
     with Desktop(os.path.join(workdir, "vantrel"), workdir, os.path.join(root, "artifacts")) as desk:
         window = desk.start_program()
         expect(desk.window_geometry(window) == (346, 155), "the window's client area is 346 x 155")
@@ -68,7 +76,19 @@ def main():
                         lambda: read_bytes(target) == halved(read_bytes(wavs[44100])))
         desk.wait_status("That's right")
         expect(read_bytes(target + ".bak") == b"original game sound", "44100 Hz: the backup keeps the old file")
-        expect(not os.path.exists(os.path.join(workdir, "tone44100.wav")), "44100 Hz: the temporary file is gone")
+        expect(not [n for n in os.listdir(tmp) if n.startswith("vantrel-")], "44100 Hz: the halved file is gone")
+
+        target = os.path.join(game, "bsound78.16")
+        convert(desk, window, wavs["ffmpeg22050"], target)
+        desk.wait_until("ffmpeg's layout, 22050 Hz: the game file is the data chunk and nothing else",
+                        lambda: read_bytes(target) == data_chunk(read_bytes(wavs["ffmpeg22050"])))
+        desk.wait_status("That's right")
+
+        target = os.path.join(game, "tk78.st1")
+        convert(desk, window, wavs["ffmpeg44100"], target)
+        desk.wait_until("ffmpeg's layout, 44100 Hz: the game file is the halved data chunk",
+                        lambda: read_bytes(target) == odd_frames(data_chunk(read_bytes(wavs["ffmpeg44100"]))))
+        desk.wait_status("That's right")
 
         target = os.path.join(game, "bsound48.16")
         convert(desk, window, wavs[48000], target, answer="n")
