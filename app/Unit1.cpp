@@ -191,7 +191,7 @@ void TForm1::FormClose() {
 
 void TForm1::BitBtn1Click() {
   TGameSoundConversion command(*OpenDialog1, *SaveDialog1, *messages_, *this, *Gauge1, State.Settings.get(),
-                               State.AppDir, State.WavDir, State.Gp3Dir, State.HalvingSucceeded);
+                               State.WavDir, State.Gp3Dir, State.HalvingSucceeded);
   command.Run();
 }
 

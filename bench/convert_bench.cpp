@@ -132,7 +132,7 @@ void ConvertOnce(const std::string& wav, const std::string& game, const std::str
   QuietStatus status;
   bool halved = false;
   const std::string folder = workDir + "/";
-  TGameSoundConversion(open, save, messages, status, gauge, nullptr, folder + "tmp/", folder, folder, halved).Run();
+  TGameSoundConversion(open, save, messages, status, gauge, nullptr, folder, folder, halved).Run();
 }
 
 // Reads and writes 4 bytes a system call, as the halving did frame by frame.

@@ -23,7 +23,7 @@ void ReportingErrors(TConsole& console, const std::function<void()>& step) {
 }
 
 TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::string>>& pairs, TRateAnswer answer,
-                             const std::string& applicationDir, TConsole& console) {
+                             TConsole& console) {
   const TModalResult given = answer == TRateAnswer::Yes ? mrYes : answer == TRateAnswer::No ? mrNo : mrNone;
   TBatchOutcomes outcomes;
   for (const auto& [wav, game] : pairs) {
@@ -34,8 +34,8 @@ TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::strin
     TConsoleStatusLine status(console);
     bool halvingSucceeded = false;
     // No remembered folders: they belong to the window's settings.
-    TGameSoundConversion command(openDialog, saveDialog, messages, status, console.Gauge(), nullptr,
-                                 applicationDir, "", "", halvingSucceeded);
+    TGameSoundConversion command(openDialog, saveDialog, messages, status, console.Gauge(), nullptr, "", "",
+                                 halvingSucceeded);
     ReportingErrors(console, [&] { command.Run(); });
     outcomes.push_back(console.Outcome());
   }

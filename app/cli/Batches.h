@@ -16,11 +16,10 @@ class TMPEGPlayer;
 // The outcomes of a batch, in the order of its files.
 using TBatchOutcomes = std::vector<TFileOutcome>;
 
-// "Convert Wav as GP3 / GP4 sound format" for each pair. applicationDir ends
-// in "/" and receives the temporary halved files; no settings are read or
-// written.
+// "Convert Wav as GP3 / GP4 sound format" for each pair; no settings are read
+// or written.
 TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::string>>& pairs, TRateAnswer answer,
-                             const std::string& applicationDir, TConsole& console);
+                             TConsole& console);
 
 // "Convert Mp3 as Wav" for each MP3, on a player whose library the caller
 // loaded (or failed to load). outDir: the folder for every WAV, or empty to

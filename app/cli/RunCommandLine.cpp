@@ -15,7 +15,6 @@
 #include "MPEGPlay.h"
 #include "OpticalDisc.h"
 #include "PathUtils.h"
-#include "PrivateFolder.h"
 
 namespace {
 
@@ -77,12 +76,7 @@ int RunCommandLine(int argc, char** argv) {
   streams.InIsTerminal = isatty(STDIN_FILENO) == 1 && streams.ErrIsTerminal;
   TConsole console(streams);
   if (line.Action == TCliAction::ToGame) {
-    const TPrivateFolder temporary;
-    if (temporary.Path().empty()) {
-      console.Error(temporary.Error());
-      return kSomeNotDone;
-    }
-    return ExitStatus(ConvertToGame(line.Pairs, line.Answer, temporary.Path(), console));
+    return ExitStatus(ConvertToGame(line.Pairs, line.Answer, console));
   }
 
   // Every MP3 would fail in the decoder with a text that does not name the

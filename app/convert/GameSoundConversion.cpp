@@ -79,7 +79,7 @@ void RefuseSpecialFile(const std::string& name) {
 
 TGameSoundConversion::TGameSoundConversion(IFileDialog& openDialog, IFileDialog& saveDialog, IMessages& messages,
                                            IStatusLine& statusLine, IProgressGauge& gauge, TCustomIniFile* settings,
-                                           const std::string& /*applicationDir*/, const std::string& wavFolder,
+                                           const std::string& wavFolder,
                                            const std::string& gameSoundFolder, bool& halvingSucceeded)
     : openDialog_(openDialog),
       saveDialog_(saveDialog),

@@ -29,12 +29,10 @@ class TGameSoundConversion {
   // Everything is borrowed from the window and must outlive this object.
   // wavFolder and gameSoundFolder are the folders read from the settings at
   // start-up (ending in "/", or empty); they are compared, never updated.
-  // applicationDir is no longer used (the halved data goes to the system's
-  // temporary folder); it stays so that the callers need not change.
   // settings may be null when the window has none: no folder is remembered.
   TGameSoundConversion(IFileDialog& openDialog, IFileDialog& saveDialog, IMessages& messages,
                        IStatusLine& statusLine, IProgressGauge& gauge, TCustomIniFile* settings,
-                       const std::string& applicationDir, const std::string& wavFolder,
+                       const std::string& wavFolder,
                        const std::string& gameSoundFolder, bool& halvingSucceeded);
 
   // The whole command, as BitBtn1Click runs it. Raises EInOutError for a

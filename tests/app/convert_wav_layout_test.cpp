@@ -146,12 +146,10 @@ Converted Convert(const Bytes& wav) {
   FakeStatusLine status;
   FakeGauge gauge;
   bool halved = false;
-  const std::string start = dir / "start/";
-  if (mkdir(start.c_str(), 0755) != 0) throw std::runtime_error("cannot make " + start);
   WriteFile(dir / "in.wav", wav);
   open.choice = dir / "in.wav";
   save.choice = dir / "bsound1.16";
-  TGameSoundConversion(open, save, messages, status, gauge, nullptr, start, dir.Path(), dir.Path(), halved).Run();
+  TGameSoundConversion(open, save, messages, status, gauge, nullptr, dir.Path(), dir.Path(), halved).Run();
   return {ReadFile(dir / "bsound1.16"), messages.confirmations, status.text};
 }
 
