@@ -1,6 +1,7 @@
 // The settings reader on any text: the keys the program reads, a write of the
 // key it writes, and that key read back as written.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -20,6 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   // The value is quoted inside, not around, so it reads back whole.
-  if (ini.ReadText("Directory", "Wav", "") != folder) std::abort();
+  const std::string read = ini.ReadText("Directory", "Wav", "");
+  if (read != folder) {
+    std::fprintf(stderr, "wrote Wav=%s, read back \"%s\"\n", folder.c_str(), read.c_str());
+    std::abort();
+  }
   return 0;
 }
