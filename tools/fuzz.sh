@@ -8,8 +8,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 seconds=${FUZZ_SECONDS:-30}
 # The targets write their input to a file on every run and the settings file
-# syncs what it writes: a memory file system keeps that off the disk.
-if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+# syncs what it writes: a memory file system keeps that off the disk. A
+# folder of this run's own takes what a crashed target leaves behind.
+scratch=${TMPDIR:-}
+if [ -z "$scratch" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then scratch=/dev/shm; fi
+TMPDIR=$(mktemp -d "${scratch:-/tmp}/vantrel-fuzz.XXXXXX")
+export TMPDIR
+trap 'rm -rf "$TMPDIR"' EXIT
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
