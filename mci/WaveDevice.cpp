@@ -1,12 +1,11 @@
 #include "WaveDevice.h"
 
-#include <fcntl.h>
+#include "WaveFile.h"
+
 #include <sndfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdint>
 #include <out123.h>
 #include <vector>
 
@@ -20,40 +19,14 @@ constexpr const char* kOutputDrivers = "pulse,alsa,oss,jack";
 // How much sound the device thread keeps queued ahead of the clock. Stop and
 // pause drop at most this much; it must stay above a block's length.
 constexpr double kLeadSeconds = 0.2;
-constexpr double kBlockSeconds = 0.02;
 
 }  // namespace
 
 MCIERROR WaveDevice::Open(MCIDEVICEID id, const std::string& path, std::unique_ptr<WaveDevice>& out) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    switch (errno) {
-      case ENOENT:
-      case ENOTDIR:
-      case ENAMETOOLONG:
-      case ELOOP:
-        return MCIERR_FILE_NOT_FOUND;
-      case ENOMEM:
-        return MCIERR_OUT_OF_MEMORY;
-      default:
-        return MCIERR_FILE_READ;
-    }
-  }
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return MCIERR_FILE_NOT_FOUND;
-  }
-  SF_INFO info{};
-  SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
-  if (!file) return MCIERR_INVALID_FILE;  // sf_open_fd closed fd
-  const int major = info.format & SF_FORMAT_TYPEMASK;
-  if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || info.channels < 1 || info.samplerate <= 0 ||
-      info.frames < 0) {
-    sf_close(file);
-    return MCIERR_INVALID_FILE;
-  }
-  std::unique_ptr<WaveDevice> device(new WaveDevice(id, file, info.frames, info.samplerate, info.channels));
+  SNDFILE* file = nullptr;
+  WaveFormat format;
+  if (const MCIERROR error = OpenWaveFile(path, &file, &format)) return error;
+  std::unique_ptr<WaveDevice> device(new WaveDevice(id, file, format.frames, format.rate, format.channels));
   std::promise<MCIERROR> opened;
   std::future<MCIERROR> result = opened.get_future();
   device->thread_ = std::thread(&WaveDevice::ThreadMain, device.get(), &opened);
@@ -101,8 +74,11 @@ int64_t WaveDevice::CurrentFrameLocked() const {
   return std::min({clock, written_, end_});
 }
 
+// Saturates: a compressed file of a low rate can hold more than the 49 days
+// of sound that 32-bit milliseconds count.
 uint32_t WaveDevice::FramesToMs(int64_t frames) const {
-  return static_cast<uint32_t>(frames * 1000 / rate_);
+  const int64_t ms = frames / rate_ * 1000 + frames % rate_ * 1000 / rate_;
+  return static_cast<uint32_t>(std::min<int64_t>(ms, UINT32_MAX));
 }
 
 // Rounded up so that a position read back in milliseconds gives the same
@@ -205,7 +181,7 @@ void WaveDevice::RunOutput(std::unique_lock<std::mutex>& lock, out123_handle* ao
   const auto frameTime = [this](int64_t frames) {
     return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(frames) / rate_));
   };
-  const int64_t block = std::max<int64_t>(64, static_cast<int64_t>(rate_ * kBlockSeconds));
+  const int64_t block = WaveBlockFrames(rate_);
   const int64_t lead = static_cast<int64_t>(rate_ * kLeadSeconds);
   std::vector<short> buffer(static_cast<size_t>(block * channels_));
   uint64_t mine = segment_ - 1;

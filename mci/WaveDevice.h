@@ -30,8 +30,10 @@ struct out123_struct;
 
 class WaveDevice {
  public:
-  // Opens the file and the sound output. Returns 0 and the device in `out`,
-  // or the MCIERR_* code for what failed (nothing is left running then).
+  // Opens the file (OpenWaveFile: never blocks, refuses what is not a
+  // regular file or has a header outside its limits) and the sound output.
+  // Returns 0 and the device in `out`, or the MCIERR_* code for what failed
+  // (nothing is left running then).
   static MCIERROR Open(MCIDEVICEID id, const std::string& path, std::unique_ptr<WaveDevice>& out);
 
   // Stops playing, ends the device thread and closes the file. With
