@@ -265,7 +265,7 @@ def read_bytes(path):
 
 def app_dir(root, bindir, with_library=True):
     """A new application directory holding the program (and, unless told
-    otherwise, its decoder library), as after installing."""
+    otherwise, its decoder library beside it, as in the build tree)."""
     appdir = fresh_dir(os.path.join(root, "app"))
     shutil.copy2(os.path.join(bindir, "vantrel"), appdir)
     if with_library:
