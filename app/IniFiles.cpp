@@ -204,6 +204,36 @@ bool StoreFile(const std::string& name, const std::string& data, bool exists, co
 
 bool HasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
 
+// The file a write must change: the name itself, or the file its chain of
+// symbolic links ends at, existing or not. False for a chain too long to be
+// anything but a loop, or a link that cannot be read.
+bool FileBehindLinks(const std::string& name, std::string* target) {
+  std::string path = name;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      *target = path;
+      return true;
+    }
+    std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+    const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
+    if (n < 0 || static_cast<size_t>(n) >= buf.size()) return false;
+    const std::string link(buf.data(), static_cast<size_t>(n));
+    path = link[0] == '/' ? link : ExtractFilePath(path) + link;
+  }
+  return false;
+}
+
+// Creates the folder and the missing folders above it, for the user only.
+bool MakeFolders(const std::string& folder) {
+  for (size_t end = folder.find('/', 1); end != std::string::npos; end = folder.find('/', end + 1)) {
+    const std::string part = folder.substr(0, end);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat st;
+  return folder.empty() || (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
 }  // namespace
 
 std::string TIniFile::ReadText(const std::string& section, const std::string& ident,
@@ -239,14 +269,11 @@ void TIniFile::WriteText(const std::string& section, const std::string& ident, c
       Trim(ident)[0] == ';' || Trim(ident)[0] == '[')
     fail();
 
-  // Through a link the file it points to is written, and the link stays.
-  std::string target = FileName();
+  std::string target;
+  if (!FileBehindLinks(FileName(), &target)) fail();
+  if (target == FileName() && folders_ == TFolderCreation::Create && !MakeFolders(ExtractFilePath(target))) fail();
   struct stat st;
   bool exists = false;
-  if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char resolved[PATH_MAX];
-    if (realpath(target.c_str(), resolved) != nullptr) target = resolved;
-  }
   std::string content;
   if (stat(target.c_str(), &st) == 0) {
     exists = true;

@@ -3,7 +3,9 @@
 // Section and key names compare without letter case; blanks around names and
 // values are ignored; one pair of surrounding quotes is removed on reading;
 // writes put "key=value" without blanks and keep every other line of the file
-// byte for byte, with the file's own line endings (new files: LF).
+// byte for byte, with the file's own line endings (new files: LF). A file
+// name that is a symbolic link is written through to the file it names, also
+// when that file does not exist yet; the link itself is never replaced.
 
 #include <string>
 
@@ -24,10 +26,19 @@ class TCustomIniFile {
   std::string fileName_;
 };
 
+// Whether a write may create the folders the file name needs.
+enum class TFolderCreation { Refuse, Create };
+
 class TIniFile : public TCustomIniFile {
  public:
-  using TCustomIniFile::TCustomIniFile;
+  // With TFolderCreation::Create the first write creates the missing folders
+  // of the file name, readable by the user only; creation touches no file.
+  explicit TIniFile(std::string fileName, TFolderCreation folders = TFolderCreation::Refuse)
+      : TCustomIniFile(std::move(fileName)), folders_(folders) {}
   std::string ReadText(const std::string& section, const std::string& ident,
                        const std::string& defaultValue) override;
   void WriteText(const std::string& section, const std::string& ident, const std::string& value) override;
+
+ private:
+  TFolderCreation folders_;
 };

@@ -8,8 +8,8 @@
 #include "IniFiles.h"
 
 struct TSharedState {
-  std::string AppDir;                  // working directory at window creation + "/"
-  std::unique_ptr<TIniFile> Settings;  // on AppDir + "S16c.ini"
+  std::string AppDir;                  // the executable's folder + "/"
+  std::unique_ptr<TIniFile> Settings;  // on SettingsFileName()
   std::string Gp3Dir;                  // game sound folder as read at start-up
   std::string WavDir;                  // WAV folder as read at start-up
   std::string Mp3FileName;             // the MP3 being decoded, without its folder

@@ -13,10 +13,10 @@
 #include "FileDialogs.h"
 #include "GameSoundConversion.h"
 #include "Gauges.h"
+#include "Locations.h"
 #include "MPEGPlay.h"
 #include "Mp3ToWavCommand.h"
 #include "OpticalDisc.h"
-#include "PathUtils.h"
 #include "PlaybackCommand.h"
 
 namespace {
@@ -177,9 +177,12 @@ void TForm1::FormCreate() {
   SetUpSharedState();
 }
 
+// The settings are the user's, not the folder's: the same file wherever the
+// program is started, and never beside the executable, which an installed
+// program may not write to.
 void TForm1::SetUpSharedState() {
-  State.AppDir = GetCurrentDir() + "/";
-  State.Settings = std::make_unique<TIniFile>(State.AppDir + "S16c.ini");
+  State.AppDir = ApplicationDirectory();
+  State.Settings = std::make_unique<TIniFile>(SettingsFileName(), TFolderCreation::Create);
   State.Gp3Dir = State.Settings->ReadText("Directory", "Gp3", "");
   State.WavDir = State.Settings->ReadText("Directory", "Wav", "");
 }
@@ -198,7 +201,7 @@ void TForm1::BitBtn1Click() {
 void TForm1::BitBtn2Click() {
   TMp3ToWavCommand command({*OpenDialog1, *messages_, *this, *Gauge1, *MPEGPlayer1, *bitBtn1State_, *bitBtn2State_,
                             *bitBtn4State_, *mediaPlayer1State_},
-                           State, VANTREL_INSTALLED_LIBDIR,
+                           State, PrivateLibraryDirectory(State.AppDir),
                            [](const std::string& fileName) { return LiesOnOpticalDisc(fileName, nullptr); });
   command.Run();
 }

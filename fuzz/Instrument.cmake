@@ -8,5 +8,5 @@ endif()
 add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
                     -fno-omit-frame-pointer)
 add_link_options(-fsanitize=address,undefined)
-set(VANTREL_TESTS OFF)
+set(BUILD_TESTING OFF)
 set(VANTREL_BENCH OFF)

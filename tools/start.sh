@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# Installs what Vantrel needs, builds it and starts it from the folder that holds
-# the executable (the program keeps its settings file in its working directory).
-# Without a display it says so, runs the program on a virtual display, saves a
-# screenshot of the window to vantrel-screenshot.png and ends the program.
+# Installs what Vantrel needs, builds it and starts it (its settings file is
+# ~/.config/vantrel/S16c.ini, wherever it is started from). Without a display
+# it says so, runs the program on a virtual display (Xvfb picks a free display
+# number), saves a screenshot of the window to vantrel-screenshot.png and ends
+# the program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF >/dev/null
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DVANTREL_BENCH=OFF >/dev/null
 cmake --build "$root/build" -j"$(nproc)"
-cd "$root/build/bin"
+program="$root/build/bin/vantrel"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  exec ./vantrel
+  exec "$program"
 fi
 
 shot="$root/vantrel-screenshot.png"
@@ -24,7 +25,7 @@ exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & ec
 read -r _ xvfb_pid <&3
 read -r num <&3 || true
 export DISPLAY=":$num"
-./vantrel &
+"$program" &
 app=$!
 for _ in $(seq 1 100); do
   if xwininfo -root -tree 2>/dev/null | grep -q '"Vantrel  V2.0"'; then break; fi

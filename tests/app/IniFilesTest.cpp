@@ -230,6 +230,74 @@ TEST_F(Settings, WriteThroughLinkKeepsTheLink) {
   EXPECT_EQ(ReadFileBytes(dir / "real.ini"), "[Directory]\nWav=/new/\n");
 }
 
+TEST_F(Settings, WriteThroughDanglingLinkCreatesItsTargetAndKeepsTheLink) {
+  std::filesystem::create_symlink("target.ini", Ini());  // relative to the link's folder
+  TIniFile ini(Ini());
+  EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "");
+  ini.WriteText("Directory", "Wav", "/new/");
+  EXPECT_TRUE(std::filesystem::is_symlink(Ini()));
+  EXPECT_EQ(ReadFileBytes(dir / "target.ini"), "[Directory]\nWav=/new/\n");
+  EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "/new/");
+}
+
+TEST_F(Settings, LinksThatLeadNowhereAreRefusedAndKept) {
+  struct Case {
+    const char* name;
+    std::string target;
+  };
+  const Case cases[] = {{"into a missing folder", dir / "gone/target.ini"},
+                        {"to itself", Ini()},
+                        {"through a plain file", dir / "plain/target.ini"}};
+  ASSERT_TRUE(WriteFileBytes(dir / "plain", "x"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(Ini());
+    std::filesystem::create_symlink(c.target, Ini());
+    TIniFile ini(Ini(), TFolderCreation::Create);
+    EXPECT_EQ(WriteError(ini, "Directory", "Wav", "/a/"), "Impossible d'écrire dans " + Ini());
+    EXPECT_TRUE(std::filesystem::is_symlink(Ini()));
+    EXPECT_EQ(std::filesystem::read_symlink(Ini()), c.target);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "gone")) << "folders are created for the file name only";
+  EXPECT_EQ(ReadFileBytes(dir / "plain"), "x");
+}
+
+TEST_F(Settings, FirstWriteCreatesTheMissingFoldersForTheUserOnly) {
+  const std::string folder = dir / "config/vantrel";
+  TIniFile ini(folder + "/S16c.ini", TFolderCreation::Create);
+  EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "");
+  EXPECT_FALSE(std::filesystem::exists(dir / "config")) << "creating and reading touch no folder";
+  ini.WriteText("Directory", "Wav", "/a/");
+  EXPECT_EQ(ReadFileBytes(folder + "/S16c.ini"), "[Directory]\nWav=/a/\n");
+  EXPECT_EQ(ModeOf(dir / "config"), 0700u);
+  EXPECT_EQ(ModeOf(folder), 0700u);
+}
+
+TEST_F(Settings, FolderThatCannotBeCreatedIsAWriteError) {
+  ASSERT_TRUE(WriteFileBytes(dir / "plain", "x"));
+  const std::string name = dir / "plain/vantrel/S16c.ini";  // not even root can create this
+  TIniFile ini(name, TFolderCreation::Create);
+  EXPECT_EQ(WriteError(ini, "Directory", "Wav", "/a/"), "Impossible d'écrire dans " + name);
+  EXPECT_EQ(ReadFileBytes(dir / "plain"), "x");
+}
+
+TEST_F(Settings, SettingsFolderOnReadOnlyMountKeepsItsFile) {
+  const std::string mnt = dir / "ro";
+  ASSERT_TRUE(std::filesystem::create_directory(mnt));
+  if (mount("tmpfs", mnt.c_str(), "tmpfs", 0, nullptr) != 0) GTEST_SKIP() << "mounting is refused here";
+  MountGuard unmount{mnt};
+  ASSERT_TRUE(std::filesystem::create_directory(mnt + "/vantrel"));
+  ASSERT_TRUE(WriteFileBytes(mnt + "/vantrel/S16c.ini", "; mine\n[Directory]\nWav=/old/\nGp3=/g/\n"));
+  ASSERT_EQ(mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  const std::string missing = mnt + "/other/S16c.ini";
+  TIniFile cannotCreate(missing, TFolderCreation::Create);
+  EXPECT_EQ(WriteError(cannotCreate, "Directory", "Wav", "/a/"), "Impossible d'écrire dans " + missing);
+  TIniFile cannotWrite(mnt + "/vantrel/S16c.ini", TFolderCreation::Create);
+  EXPECT_EQ(WriteError(cannotWrite, "Directory", "Wav", "/new/"), "Impossible d'écrire dans " + mnt + "/vantrel/S16c.ini");
+  EXPECT_EQ(ReadFileBytes(mnt + "/vantrel/S16c.ini"), "; mine\n[Directory]\nWav=/old/\nGp3=/g/\n");
+  EXPECT_EQ(cannotWrite.ReadText("Directory", "Gp3", ""), "/g/");
+}
+
 }  // namespace
 
 namespace {

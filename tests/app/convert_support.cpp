@@ -61,7 +61,8 @@ Bytes Pattern(size_t size, unsigned seed) {
 }
 
 Bytes WavBytes(uint32_t rate, const Bytes& data) {
-  Bytes out(44, 0);
+  // Sized once for header and data: the data is copied in, never appended.
+  Bytes out(44 + data.size(), 0);
   const char* ids[] = {"RIFF", "WAVE", "fmt ", "data"};
   const size_t at[] = {0, 8, 12, 36};
   for (int i = 0; i < 4; ++i) std::copy(ids[i], ids[i] + 4, out.begin() + static_cast<long>(at[i]));
@@ -77,7 +78,7 @@ Bytes WavBytes(uint32_t rate, const Bytes& data) {
   out[32] = 4;
   out[34] = 16;
   put32(40, static_cast<uint32_t>(data.size()));
-  out.insert(out.end(), data.begin(), data.end());
+  std::copy(data.begin(), data.end(), out.begin() + 44);
   return out;
 }
 

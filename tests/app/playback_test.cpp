@@ -34,10 +34,6 @@
 #include "../controls/mplayer_fake_service.h"
 #include "playback_support.h"
 
-// The sound output modules and the JACK client library leak a few small
-// blocks when they find no server; the leak checker is told to look past them.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libjack.so\nleak:/mpg123/output_\n"; }
-
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;

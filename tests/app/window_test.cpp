@@ -41,7 +41,8 @@ const bool kHookInstalled = [] {
   return true;
 }();
 
-// Runs a test body with the process's working directory set to a new folder.
+// Runs a test body with the process's working directory set to a new folder,
+// and the user's settings in a folder of the test's (dir_/config).
 class InFreshFolder : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -50,38 +51,59 @@ class InFreshFolder : public ::testing::Test {
     dir_ = tmpl;
     old_ = fs::current_path();
     fs::current_path(dir_);
+    setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
   }
   void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
     fs::current_path(old_);
     fs::remove_all(dir_);
   }
+  fs::path Settings() const { return dir_ / "config/vantrel/S16c.ini"; }
   fs::path dir_, old_;
 };
 
+std::string ExecutableFolder() {
+  const std::string exe = fs::read_symlink("/proc/self/exe").string();
+  return exe.substr(0, exe.rfind('/') + 1);
+}
+
 TEST_F(InFreshFolder, WithoutSettingsFileBothFoldersAreEmpty) {
   TForm1 form;
-  EXPECT_EQ(form.State.AppDir, dir_.string() + "/");
+  EXPECT_EQ(form.State.AppDir, ExecutableFolder());
   ASSERT_NE(form.State.Settings, nullptr);
-  EXPECT_EQ(form.State.Settings->FileName(), dir_.string() + "/S16c.ini");
+  EXPECT_EQ(form.State.Settings->FileName(), Settings().string());
   EXPECT_EQ(form.State.Gp3Dir, "");
   EXPECT_EQ(form.State.WavDir, "");
+  EXPECT_FALSE(fs::exists(dir_ / "config")) << "starting creates no settings folder";
   EXPECT_FALSE(fs::exists(dir_ / "S16c.ini"));
 }
 
 TEST_F(InFreshFolder, ReadsBothRememberedFolders) {
-  std::ofstream(dir_ / "S16c.ini") << "[Directory]\nGp3=/games/gp3/sound/\nWav=/home/me/sounds/\n";
+  fs::create_directories(Settings().parent_path());
+  std::ofstream(Settings()) << "[Directory]\nGp3=/games/gp3/sound/\nWav=/home/me/sounds/\n";
   TForm1 form;
   EXPECT_EQ(form.State.Gp3Dir, "/games/gp3/sound/");
   EXPECT_EQ(form.State.WavDir, "/home/me/sounds/");
 }
 
-TEST(WindowStart, InTheRootFolderTheApplicationDirectoryEndsInTwoDelimiters) {
-  const fs::path old = fs::current_path();
-  fs::current_path("/");
+TEST_F(InFreshFolder, StartedFromTwoFoldersTheWindowsShareOneSettingsFile) {
+  const fs::path first = dir_ / "first", second = dir_ / "second";
+  ASSERT_TRUE(fs::create_directory(first));
+  ASSERT_TRUE(fs::create_directory(second));
+  fs::current_path(first);
+  {
+    TForm1 form;
+    form.State.Settings->WriteText("Directory", "Wav", "/home/me/sounds/");
+  }
+  fs::current_path(second);
   TForm1 form;
-  fs::current_path(old);
-  EXPECT_EQ(form.State.AppDir, "//");
-  EXPECT_EQ(form.State.Settings->FileName(), "//S16c.ini");
+  EXPECT_EQ(form.State.AppDir, ExecutableFolder());
+  EXPECT_EQ(form.State.WavDir, "/home/me/sounds/");
+  form.State.Settings->WriteText("Directory", "Gp3", "/games/");
+  EXPECT_EQ(TIniFile(Settings()).ReadText("Directory", "Gp3", ""), "/games/");
+  for (const fs::path& folder : {first, second, fs::path(ExecutableFolder())}) {
+    EXPECT_FALSE(fs::exists(folder / "S16c.ini")) << folder;
+  }
 }
 
 TEST_F(InFreshFolder, WindowIsAFixedDialogWithItsControls) {

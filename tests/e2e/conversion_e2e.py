@@ -100,10 +100,36 @@ def main():
                         lambda: read_bytes(target) == read_bytes(wavs[48000])[44:])
         desk.wait_status("That's right")
 
-        ini = open(os.path.join(workdir, "S16c.ini")).read()
+        settings = desk.settings_file()
+        ini = open(settings).read()
         expect("[Directory]" in ini and "Wav=" + sounds + "/" in ini and "Gp3=" + game + "/" in ini,
-               "S16c.ini remembers both folders")
+               "the settings file remembers both folders")
+        expect(not os.path.exists(os.path.join(workdir, "S16c.ini")), "no settings file in the working folder")
         desk.screenshot("conversion-done")
+        desk.quit_program()
+
+        # Started again from another folder, the program reads the same file:
+        # choosing the remembered folders again writes nothing.
+        elsewhere = fresh_dir(os.path.join(root, "elsewhere"))
+        before = os.stat(settings)
+        window = desk.start_program(cwd=elsewhere)
+        target = os.path.join(game, "bsound02.16")
+        convert(desk, window, wavs[22050], target)
+        desk.wait_until("second run: the game file is written", lambda: read_bytes(target) is not None)
+        desk.wait_status("That's right")
+        after = os.stat(settings)
+        expect((after.st_ino, after.st_mtime_ns) == (before.st_ino, before.st_mtime_ns),
+               "second run: the remembered folders were read, nothing rewritten")
+        others = fresh_dir(os.path.join(root, "other sounds"))
+        other_wav = os.path.join(others, "tone.wav")
+        with open(other_wav, "wb") as f:
+            f.write(wav_bytes(22050, 100))
+        convert(desk, window, other_wav, os.path.join(game, "bsound03.16"))
+        desk.wait_status("That's right")
+        desk.wait_until("second run: the same settings file remembers the new WAV folder",
+                        lambda: "Wav=" + others + "/" in open(settings).read())
+        for folder in (workdir, elsewhere):
+            expect(not os.path.exists(os.path.join(folder, "S16c.ini")), "no settings file in " + folder)
     print("conversion end-to-end run passed")
 
 

@@ -1,7 +1,9 @@
 """Drives the real Vantrel window on a private X server, as a user would.
 
-A Desktop starts Xvfb (-displayfd) and an accessibility bus, launches the
-program as a direct child in a working directory of the test's, and offers
+A Desktop starts Xvfb (-displayfd: the server picks a free display, so
+another X server on the machine never clashes) and an accessibility bus,
+launches the program as a direct child in a working directory of the test's,
+with its settings in a folder of the test's (XDG_CONFIG_HOME), and offers
 the user's gestures: find a window by its title, click at a point of a
 window, type text, press keys, and read texts shown by the program through
 the accessibility tree. Every wait polls with a time limit; a failure saves
@@ -21,10 +23,11 @@ class E2EFailure(AssertionError):
 
 
 class Desktop:
-    def __init__(self, executable, workdir, artifacts):
+    def __init__(self, executable, workdir, artifacts, config_home=None):
         self.executable = executable
         self.workdir = workdir
         self.artifacts = artifacts
+        self.config_home = config_home or os.path.join(os.path.dirname(artifacts), "config")
         self.xvfb = None
         self.bus = None
         self.app = None
@@ -48,6 +51,7 @@ class Desktop:
         env = dict(os.environ)
         env["DISPLAY"] = ":" + number.decode().strip()
         env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        env["XDG_CONFIG_HOME"] = self.config_home
         env.pop("QT_QPA_PLATFORM", None)
         if env.get("VANTREL_E2E_LIBRARY_FROM_APP_DIR"):
             env["LD_LIBRARY_PATH"] = self.workdir
@@ -71,15 +75,21 @@ class Desktop:
                     proc.kill()
         return False
 
-    def start_program_without_waiting(self):
-        os.makedirs(self.workdir, exist_ok=True)
+    def settings_file(self):
+        """The settings file the program reads and writes."""
+        return os.path.join(self.config_home, "vantrel", "S16c.ini")
+
+    def start_program_without_waiting(self, cwd=None):
+        """Starts the program in the working directory (default: workdir)."""
+        cwd = cwd or self.workdir
+        os.makedirs(cwd, exist_ok=True)
         os.makedirs(self.artifacts, exist_ok=True)
         self.log = open(os.path.join(self.artifacts, "program.log"), "ab")
-        self.app = subprocess.Popen([self.executable], cwd=self.workdir, env=self.env,
+        self.app = subprocess.Popen([self.executable], cwd=cwd, env=self.env,
                                     stdout=self.log, stderr=self.log)
 
-    def start_program(self):
-        self.start_program_without_waiting()
+    def start_program(self, cwd=None):
+        self.start_program_without_waiting(cwd)
         return self.wait_window("^Vantrel  V2\\.0$")
 
     def quit_program(self):
@@ -255,7 +265,7 @@ def read_bytes(path):
 
 def app_dir(root, bindir, with_library=True):
     """A new application directory holding the program (and, unless told
-    otherwise, its decoder library), as after installing."""
+    otherwise, its decoder library beside it, as in the build tree)."""
     appdir = fresh_dir(os.path.join(root, "app"))
     shutil.copy2(os.path.join(bindir, "vantrel"), appdir)
     if with_library:

@@ -41,9 +41,11 @@ def main():
         desk.answer_file_dialog("^Select a Wav$", wav)
         desk.answer_file_dialog(r"^Select your Grand Prix 3\\Sound  Directory$", target)
         desk.wait_status("That's right")
-        settings = os.path.join(appdir, "S16c.ini")
+        settings = desk.settings_file()
         desk.wait_until("the settings file remembers the folders",
                         lambda: os.path.exists(settings) and "Gp3=" + root + "/" in open(settings).read())
+        if os.path.exists(os.path.join(appdir, "S16c.ini")):
+            raise E2EFailure("a settings file was written into the working folder")
     print("no-library end-to-end run passed")
 
 

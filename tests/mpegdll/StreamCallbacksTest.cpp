@@ -303,6 +303,9 @@ TEST_F(StreamCallbacks, PauseHoldsAndStopEndsAFileDecodeWithAValidWav) {
   lib.Close();
 }
 
+// The playing thread's niceness is the test thread's (which may start under
+// `nice`) moved by niceOffset and kept within -20..19; TimeCritical goes to
+// the top whatever the start.
 struct PriorityCase {
   const char* name;
   int32_t level;
@@ -343,7 +346,7 @@ INSTANTIATE_TEST_SUITE_P(Levels, PlayingThreadPriority,
                                            PriorityCase{"BelowNormal", -1, SCHED_OTHER, 5},
                                            PriorityCase{"Normal", 0, SCHED_OTHER, 0},
                                            PriorityCase{"Highest", 2, SCHED_OTHER, -10},
-                                           PriorityCase{"TimeCritical", 15, SCHED_OTHER, -20}),
+                                           PriorityCase{"TimeCritical", 15, SCHED_OTHER, -40}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

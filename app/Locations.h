@@ -1,0 +1,20 @@
+#pragma once
+// Where the program finds its own pieces and keeps the user's settings. None
+// of these depends on the working directory the program was started from.
+
+#include <string>
+
+// The folder that holds the running executable, ending in "/". Falls back to
+// the working directory only when /proc/self/exe cannot be read.
+std::string ApplicationDirectory();
+
+// The folder the decoder library is installed into, ending in "/": computed
+// from the application directory, so any install prefix works. In the build
+// tree it names a folder that does not exist (the library lies beside the
+// executable there).
+std::string PrivateLibraryDirectory(const std::string& applicationDirectory);
+
+// $XDG_CONFIG_HOME/vantrel/S16c.ini. An unset, empty or relative
+// XDG_CONFIG_HOME means ~/.config; an unset or relative HOME means the home
+// folder of the user's account.
+std::string SettingsFileName();
