@@ -10,14 +10,15 @@
 #include <cstdio>
 #include <system_error>
 
+#include "BufferedFile.h"
 #include "Sinks.h"
 #include "ThreadPriority.h"
 
 struct Engine::Stream {
   mpg123_handle* mh = nullptr;
   std::unique_ptr<CallbackSource> source;  // null for a named file
-  int fd = -1;                             // the named file, ours to close
-  FileId file;                             // the named file's identity
+  std::unique_ptr<BufferedFile> file;      // null for a caller's stream
+  FileId fileId;                           // the named file's identity
   long rate = 0;
   int64_t lengthSamples = 0;
   mpg123_frameinfo info{};
@@ -37,7 +38,6 @@ struct Engine::Stream {
       mpg123_close(mh);
       mpg123_delete(mh);
     }
-    if (fd >= 0) ::close(fd);
     if (source) source->closeStream();
   }
 };
@@ -77,7 +77,7 @@ void storeFlag(uint8_t* flag, uint8_t value) {
 // Opens a named input for reading without ever waiting: a FIFO without a
 // writer, or a device, would hold the caller's thread in open() or in the
 // decoder's first read, so only regular files are taken. -1 when refused.
-int openRegularFile(const char* name, FileId* id) {
+int openRegularFile(const char* name, FileId* id, int64_t* bytes) {
   const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st {};
@@ -86,6 +86,7 @@ int openRegularFile(const char* name, FileId* id) {
     return -1;
   }
   *id = FileId{st.st_dev, st.st_ino};
+  *bytes = st.st_size;
   return fd;
 }
 
@@ -110,7 +111,8 @@ BitrateRange frameBitrates(const mpg123_frameinfo& info) {
 bool frameCountFitsFile(mpg123_handle* mh, const mpg123_frameinfo& info, int64_t fileBytes) {
   const off_t frames = mpg123_framelength(mh);
   const int spf = mpg123_spf(mh);
-  if (fileBytes <= 0 || frames <= 0 || spf <= 0 || info.rate <= 0) return fileBytes <= 0;
+  if (fileBytes <= 0) return true;  // a caller's stream of unknown size
+  if (frames <= 0 || spf <= 0 || info.rate <= 0) return false;
   const double seconds = static_cast<double>(frames) * spf / static_cast<double>(info.rate);
   const double kbps = static_cast<double>(fileBytes) * 8 / seconds / 1000;
   const BitrateRange range = frameBitrates(info);
@@ -164,18 +166,24 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   mpg123_rates(&rates, &rateCount);
   for (size_t i = 0; i < rateCount; ++i) mpg123_format(s->mh, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
+  int64_t fileBytes = -1;
   if (sourceFlag == 1) {
     s->source = std::make_unique<CallbackSource>(callbacks);
     if (!s->source->openStream()) return fail(MPEGDLL_ERR_INPUT);
     if (mpg123_replace_reader_handle(s->mh, &CallbackSource::readFn, &CallbackSource::seekFn, nullptr) != MPG123_OK)
       return fail(MPEGDLL_ERR_DECODER);
     if (mpg123_open_handle(s->mh, s->source.get()) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
-    const int64_t size = s->source->size();
-    if (size > 0) mpg123_set_filesize(s->mh, static_cast<off_t>(size));
+    fileBytes = s->source->size();
+    if (fileBytes > 0) mpg123_set_filesize(s->mh, static_cast<off_t>(fileBytes));
   } else {
     if (!name || !*name) return fail(MPEGDLL_ERR_INPUT);
-    s->fd = openRegularFile(name, &s->file);
-    if (s->fd < 0 || mpg123_open_fd(s->mh, s->fd) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
+    const int fd = openRegularFile(name, &s->fileId, &fileBytes);
+    if (fd < 0) return fail(MPEGDLL_ERR_INPUT);
+    s->file = std::make_unique<BufferedFile>(fd);
+    if (mpg123_replace_reader_handle(s->mh, &BufferedFile::readFn, &BufferedFile::seekFn, nullptr) != MPG123_OK)
+      return fail(MPEGDLL_ERR_DECODER);
+    if (mpg123_open_handle(s->mh, s->file.get()) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
+    mpg123_set_filesize(s->mh, static_cast<off_t>(fileBytes));
   }
 
   // Read up to the first audio frame: an input without any is refused here,
@@ -196,13 +204,6 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   long encoderDelay = -1;
   double ignored = 0;
   mpg123_getstate(s->mh, MPG123_ENC_DELAY, &encoderDelay, &ignored);
-  int64_t fileBytes = -1;
-  struct stat st {};
-  if (s->source) {
-    fileBytes = s->source->size();
-  } else if (::fstat(s->fd, &st) == 0) {
-    fileBytes = st.st_size;
-  }
   if (encoderDelay < 0 || !frameCountFitsFile(s->mh, s->info, fileBytes)) {
     if (mpg123_scan(s->mh) == MPG123_OK) s->atStart = false;
   }
@@ -235,13 +236,12 @@ int32_t Engine::rewind(int64_t sample) {
   if (mpg123_seek(s.mh, static_cast<off_t>(sample), SEEK_SET) >= 0) return 0;
   // A non-seekable input can still start again from its beginning: a named
   // file by reading it again from its first byte, a caller stream through
-  // "restart".
-  // The decoder then reaches a later start by reading forward.
+  // "restart". The decoder then reaches a later start by reading forward.
   mpg123_close(s.mh);
   if (s.source) {
     if (!s.source->restartStream()) return MPEGDLL_ERR_NONSEEKABLE;
     if (mpg123_open_handle(s.mh, s.source.get()) != MPG123_OK) return MPEGDLL_ERR_INPUT;
-  } else if (::lseek(s.fd, 0, SEEK_SET) != 0 || mpg123_open_fd(s.mh, s.fd) != MPG123_OK) {
+  } else if (!s.file->rewind() || mpg123_open_handle(s.mh, s.file.get()) != MPG123_OK) {
     return MPEGDLL_ERR_INPUT;
   }
   if (sample > 0 && mpg123_seek(s.mh, static_cast<off_t>(sample), SEEK_SET) < 0) return MPEGDLL_ERR_NONSEEKABLE;
@@ -264,7 +264,7 @@ int32_t Engine::startPlayback() {
   if (p.device == MPEGDLL_DEVICE_PCMFILE && !s.decodeBuffer)
     s.decodeBuffer.reset(new unsigned char[mpg123_safe_buffer()]);
   p.decodeBuffer = s.decodeBuffer.get();
-  p.input = s.file;
+  p.input = s.fileId;
 
   if (const int32_t code = rewind(p.startSample)) {
     fail(code);
