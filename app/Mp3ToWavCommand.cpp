@@ -3,8 +3,10 @@
 #include "FileServices.h"
 #include "MPEGPlay.h"
 #include "PathUtils.h"
+#include "SameFileCheck.h"
 
 const char* const kDecoderLibraryFileName = "libmpegdll.so";
+const char* const kMp3IsItsOwnWav = "The Wav file must not be the Mp3 file itself\rNothing changed!";
 
 namespace {
 
@@ -33,6 +35,12 @@ void TMp3ToWavCommand::EnableControls() {
   p_.BitBtn4.SetEnabled(true);
   p_.BitBtn1.SetEnabled(true);
   p_.BitBtn2.SetEnabled(true);
+}
+
+void TMp3ToWavCommand::BackToIdle() {
+  EnableControls();
+  p_.Gauge1.SetProgress(0);
+  p_.MediaPlayer1.SetEnabled(true);
 }
 
 void TMp3ToWavCommand::Run() {
@@ -70,6 +78,13 @@ void TMp3ToWavCommand::Run() {
   s_.Mp3FileName = ExtractFileName(mp3Path);
   s_.OutBaseName = WithoutLastFourCharacters(s_.Mp3FileName);
   const std::string outputPath = outputFolder + s_.OutBaseName + ".wav";
+  // An MP3 whose name ends in ".wav" (or a WAV name linked to the MP3) would
+  // be emptied by the decoder while it reads it.
+  if (IsSameExistingFile(outputPath, mp3Path)) {
+    BackToIdle();
+    p_.Messages.PlainMessage(kMp3IsItsOwnWav);
+    return;
+  }
 
   try {
     p_.MPEGPlayer1.SetOutFilename(outputPath);
@@ -81,15 +96,11 @@ void TMp3ToWavCommand::Run() {
   } catch (...) {
     // Nothing may stay dead behind the error box: back to idle first; the
     // status bar keeps naming the file that failed.
-    EnableControls();
-    p_.Gauge1.SetProgress(0);
-    p_.MediaPlayer1.SetEnabled(true);
+    BackToIdle();
     throw;
   }
 
-  EnableControls();
-  p_.Gauge1.SetProgress(0);
-  p_.MediaPlayer1.SetEnabled(true);
+  BackToIdle();
   p_.Status.SetStatusText("Saved as: " + outputPath);
   p_.Status.RepaintWindow();
 }

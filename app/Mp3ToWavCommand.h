@@ -34,11 +34,13 @@ class TMp3ToWavCommand {
                    OpticalDiscTest onOpticalDisc);
 
   // The handler of the button. Raises the player's errors after returning the
-  // window to idle.
+  // window to idle. Refuses a WAV that is the MP3 itself, changing nothing.
   void Run();
 
  private:
   void EnableControls();
+  // The three buttons, the gauge at 0 and the media player, as after a run.
+  void BackToIdle();
   void Decode();
 
   TMp3ToWavParts p_;
@@ -49,3 +51,5 @@ class TMp3ToWavCommand {
 
 // The decoder library's file name, in the application directory or the fixed place.
 extern const char* const kDecoderLibraryFileName;
+// Shown when the WAV to be written is the chosen MP3 itself.
+extern const char* const kMp3IsItsOwnWav;

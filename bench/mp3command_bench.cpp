@@ -8,7 +8,10 @@
 // from the cost of the command's busy polling. On a machine whose other core
 // is busy, the polling thread takes the decoder's processor time.
 //
-//   mp3command_bench [work-folder]
+//   mp3command_bench [work-folder [lame-arguments]]
+//     lame-arguments: how the MP3 is encoded, "--cbr -b 128" by default;
+//     "-t -V 2" gives a VBR stream without an info frame, whose exact length
+//     takes the library a pass over the frames before decoding.
 //   mp3command_bench --child run|idle MP3 WORK-FOLDER   (peak memory)
 
 #include <sys/resource.h>
@@ -18,6 +21,7 @@
 #include <QApplication>
 #include <QWidget>
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -184,17 +188,20 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   const std::string work = argc > 1 ? std::string(argv[1]) + "/" : "/tmp/vantrel-mp3command-bench/";
   mkdir(work.c_str(), 0755);
-  const std::string mp3 = work + "long.mp3";
+  const std::string lameArgs = argc > 2 ? argv[2] : "--cbr -b 128";
+  std::string mp3Name = "long";
+  for (char c : lameArgs) mp3Name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  const std::string mp3 = work + mp3Name + ".mp3";
   struct stat st {};
   if (stat(mp3.c_str(), &st) != 0) {
-    std::printf("making a 5-minute 44100 Hz stereo MP3 (128 kbps CBR) with sox and lame...\n");
-    if (!MakeMp3(mp3, 300, "sine 440 sine 660", "--cbr -b 128")) {
+    std::printf("making a 5-minute 44100 Hz stereo MP3 (lame %s) with sox and lame...\n", lameArgs.c_str());
+    if (!MakeMp3(mp3, 300, "sine 440 sine 660", lameArgs)) {
       std::fprintf(stderr, "could not make the MP3\n");
       return 1;
     }
   }
   const std::string peerWav = work + "peer.wav";
-  const std::string ourWav = work + "long.wav";
+  const std::string ourWav = work + mp3Name + ".wav";
   const std::string waiterWav = work + "waiter.wav";
 
   // Peak memory first, while this process is still small: a spawned child's
@@ -234,7 +241,7 @@ int main(int argc, char** argv) {
   }
 
   const double ours = Median(ourWall), peer = Median(peerWall), waiter = Median(waiterWall);
-  std::printf("5-minute MP3, %d alternating runs, medians\n", kRuns);
+  std::printf("5-minute MP3 (lame %s), %d alternating runs, medians\n", lameArgs.c_str(), kRuns);
   std::printf("%-34s %9s %9s %9s\n", "", "wall s", "cpu s", "ratio");
   std::printf("%-34s %9.3f %9.3f %9.2f\n", "command (dialog to Saved as)", ours, Median(ourCpu), ours / peer);
   std::printf("%-34s %9.3f %9.3f %9.2f\n", "mpg123 -q -w", peer, Median(peerCpu), 1.0);

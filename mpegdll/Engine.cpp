@@ -1,19 +1,24 @@
 #include "Engine.h"
 
+#include <fcntl.h>
 #include <mpg123.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <system_error>
 
+#include "BufferedFile.h"
 #include "Sinks.h"
 #include "ThreadPriority.h"
 
 struct Engine::Stream {
   mpg123_handle* mh = nullptr;
   std::unique_ptr<CallbackSource> source;  // null for a named file
-  std::string name;                        // named file, to reopen a pipe
+  std::unique_ptr<BufferedFile> file;      // null for a caller's stream
+  FileId fileId;                           // the named file's identity
   long rate = 0;
   int64_t lengthSamples = 0;
   mpg123_frameinfo info{};
@@ -60,12 +65,60 @@ struct Engine::PlayParams {
   int64_t endSample;  // -1: to the end of the stream
   uint8_t* endFlag;
   unsigned char* decodeBuffer;
+  FileId input;  // the named file the stream is read from
 };
 
 namespace {
 
 void storeFlag(uint8_t* flag, uint8_t value) {
   if (flag) __atomic_store_n(flag, value, __ATOMIC_RELEASE);
+}
+
+// Opens a named input for reading without ever waiting: a FIFO without a
+// writer, or a device, would hold the caller's thread in open() or in the
+// decoder's first read, so only regular files are taken. -1 when refused.
+int openRegularFile(const char* name, FileId* id, int64_t* bytes) {
+  const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  *id = FileId{st.st_dev, st.st_ino};
+  *bytes = st.st_size;
+  return fd;
+}
+
+// Average bit rates that MPEG audio frames can have, in kbit/s, by version
+// (1, 2, 2.5) and layer (1 to 3).
+struct BitrateRange {
+  int low;
+  int high;
+};
+BitrateRange frameBitrates(const mpg123_frameinfo& info) {
+  const bool mpeg1 = info.version == MPG123_1_0;
+  switch (info.layer) {
+    case 1: return mpeg1 ? BitrateRange{32, 448} : BitrateRange{32, 256};
+    case 2: return mpeg1 ? BitrateRange{32, 384} : BitrateRange{8, 160};
+    default: return mpeg1 ? BitrateRange{32, 320} : BitrateRange{8, 160};
+  }
+}
+
+// An encoder's info frame gives the frame count that the decoder takes as the
+// length. A count that no bit rate can fit into the file's size (a corrupted
+// frame, or a file cut short by far) is not believed.
+bool frameCountFitsFile(mpg123_handle* mh, const mpg123_frameinfo& info, int64_t fileBytes) {
+  const off_t frames = mpg123_framelength(mh);
+  const int spf = mpg123_spf(mh);
+  if (fileBytes <= 0) return true;  // a caller's stream of unknown size
+  if (frames <= 0 || spf <= 0 || info.rate <= 0) return false;
+  const double seconds = static_cast<double>(frames) * spf / static_cast<double>(info.rate);
+  const double kbps = static_cast<double>(fileBytes) * 8 / seconds / 1000;
+  const BitrateRange range = frameBitrates(info);
+  // Tags add to the file's size, padding slots to the frames: a little room
+  // on both sides.
+  return kbps >= range.low * 0.95 && kbps <= range.high * 1.05;
 }
 
 }  // namespace
@@ -113,18 +166,24 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   mpg123_rates(&rates, &rateCount);
   for (size_t i = 0; i < rateCount; ++i) mpg123_format(s->mh, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
+  int64_t fileBytes = -1;
   if (sourceFlag == 1) {
     s->source = std::make_unique<CallbackSource>(callbacks);
     if (!s->source->openStream()) return fail(MPEGDLL_ERR_INPUT);
     if (mpg123_replace_reader_handle(s->mh, &CallbackSource::readFn, &CallbackSource::seekFn, nullptr) != MPG123_OK)
       return fail(MPEGDLL_ERR_DECODER);
     if (mpg123_open_handle(s->mh, s->source.get()) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
-    const int64_t size = s->source->size();
-    if (size > 0) mpg123_set_filesize(s->mh, static_cast<off_t>(size));
+    fileBytes = s->source->size();
+    if (fileBytes > 0) mpg123_set_filesize(s->mh, static_cast<off_t>(fileBytes));
   } else {
     if (!name || !*name) return fail(MPEGDLL_ERR_INPUT);
-    s->name = name;
-    if (mpg123_open(s->mh, name) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
+    const int fd = openRegularFile(name, &s->fileId, &fileBytes);
+    if (fd < 0) return fail(MPEGDLL_ERR_INPUT);
+    s->file = std::make_unique<BufferedFile>(fd);
+    if (mpg123_replace_reader_handle(s->mh, &BufferedFile::readFn, &BufferedFile::seekFn, nullptr) != MPG123_OK)
+      return fail(MPEGDLL_ERR_DECODER);
+    if (mpg123_open_handle(s->mh, s->file.get()) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
+    mpg123_set_filesize(s->mh, static_cast<off_t>(fileBytes));
   }
 
   // Read up to the first audio frame: an input without any is refused here,
@@ -134,14 +193,18 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   if (mpg123_getformat(s->mh, &s->rate, &channels, &encoding) != MPG123_OK || s->rate <= 0)
     return fail(MPEGDLL_ERR_INPUT);
   mpg123_info(s->mh, &s->info);
-  // A stream with an encoder's info frame has an exact length already (and
-  // scanning a cut one would make the decoder distrust that frame and drop
-  // its gapless trimming). Without it, an exact length needs a pass over the
-  // frame headers, which only a seekable input allows; the others keep the
-  // decoder's estimate.
-  long accurate = 0;
+  // The length must be exact, or the caller's progress display stops short
+  // of the end or never reaches it. An encoder's info frame with its delay
+  // and padding (a LAME tag) gives it already, and scanning a file cut after
+  // such a frame would make the decoder drop the tag's gapless trimming, so
+  // its frame count is only checked against the file's size. Without one the
+  // decoder only estimates the length from the first frames (VBR streams,
+  // `lame -t`, older encoders): a pass over the frame headers counts them.
+  // Only a seekable input allows that pass; the others keep the estimate.
+  long encoderDelay = -1;
   double ignored = 0;
-  if (mpg123_getstate(s->mh, MPG123_ACCURATE, &accurate, &ignored) != MPG123_OK || !accurate) {
+  mpg123_getstate(s->mh, MPG123_ENC_DELAY, &encoderDelay, &ignored);
+  if (encoderDelay < 0 || !frameCountFitsFile(s->mh, s->info, fileBytes)) {
     if (mpg123_scan(s->mh) == MPG123_OK) s->atStart = false;
   }
   const off_t length = mpg123_length(s->mh);
@@ -172,13 +235,13 @@ int32_t Engine::rewind(int64_t sample) {
   if (sample == 0 && s.atStart) return 0;
   if (mpg123_seek(s.mh, static_cast<off_t>(sample), SEEK_SET) >= 0) return 0;
   // A non-seekable input can still start again from its beginning: a named
-  // pipe or device by opening it again, a caller stream through "restart".
-  // The decoder then reaches a later start by reading forward.
+  // file by reading it again from its first byte, a caller stream through
+  // "restart". The decoder then reaches a later start by reading forward.
   mpg123_close(s.mh);
   if (s.source) {
     if (!s.source->restartStream()) return MPEGDLL_ERR_NONSEEKABLE;
     if (mpg123_open_handle(s.mh, s.source.get()) != MPG123_OK) return MPEGDLL_ERR_INPUT;
-  } else if (mpg123_open(s.mh, s.name.c_str()) != MPG123_OK) {
+  } else if (!s.file->rewind() || mpg123_open_handle(s.mh, s.file.get()) != MPG123_OK) {
     return MPEGDLL_ERR_INPUT;
   }
   if (sample > 0 && mpg123_seek(s.mh, static_cast<off_t>(sample), SEEK_SET) < 0) return MPEGDLL_ERR_NONSEEKABLE;
@@ -201,6 +264,7 @@ int32_t Engine::startPlayback() {
   if (p.device == MPEGDLL_DEVICE_PCMFILE && !s.decodeBuffer)
     s.decodeBuffer.reset(new unsigned char[mpg123_safe_buffer()]);
   p.decodeBuffer = s.decodeBuffer.get();
+  p.input = s.fileId;
 
   if (const int32_t code = rewind(p.startSample)) {
     fail(code);
@@ -247,7 +311,7 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
   applyThreadPriority(p.priority);
   std::unique_ptr<Sink> sink;
   if (p.device == MPEGDLL_DEVICE_PCMFILE) {
-    auto file = std::make_unique<WavFileSink>(p.fileName, p.rate);
+    auto file = std::make_unique<WavFileSink>(p.fileName, p.rate, p.input);
     if (file->ok()) sink = std::move(file);
   } else {
     auto device = std::make_unique<DeviceSink>(p.sndDevice, p.rate);
@@ -269,6 +333,7 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
 
   int32_t error = 0;
   bool interrupted = false;
+  bool decodedAny = false;
   long rate = p.rate;
   int64_t sample = p.startSample;
   const auto publish = [&] {
@@ -323,10 +388,17 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
       if (p.source && p.source->readFailed) error = MPEGDLL_ERR_INPUT;
       break;
     } else if (r != MPG123_OK) {
+      // Data after the last frame that the decoder cannot find a frame in
+      // (zeros or junk that players leave, a tag it does not know) ends the
+      // stream, as it does for other players; before any frame it is not
+      // MPEG audio at all.
+      const int code = mpg123_errcode(p.mh);
+      if (decodedAny && (code == MPG123_RESYNC_FAIL || code == MPG123_OUT_OF_SYNC)) break;
       const bool readError = (p.source && p.source->readFailed) || mpg123_errcode(p.mh) == MPG123_ERR_READER;
       error = readError ? MPEGDLL_ERR_INPUT : MPEGDLL_ERR_DECODER;
       break;
     }
+    if (r == MPG123_OK) decodedAny = true;
     if (bytes == 0) continue;
     size_t frames = bytes / 4;
     if (p.endSample >= 0 && sample + static_cast<int64_t>(frames) > p.endSample)

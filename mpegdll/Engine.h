@@ -1,8 +1,9 @@
 #pragma once
 // The library's one state object: created by "init", destroyed by "deinit".
-// It owns the open stream (a libmpg123 handle and, for caller streams, the
-// callback source) and at most one playback (a playing thread that owns its
-// output). The contract of each entry is described in mpegdll.h.
+// It owns the open stream (a libmpg123 handle and its input: the named file
+// or the caller's callback source) and at most one playback (a playing thread
+// that owns its output). The contract of each entry is described in
+// mpegdll.h.
 
 #include <atomic>
 #include <condition_variable>

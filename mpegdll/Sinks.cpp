@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <system_error>
@@ -13,7 +14,41 @@
 namespace {
 
 constexpr unsigned kHeaderBytes = 44;
-constexpr uint64_t kMaxData = std::numeric_limits<uint32_t>::max() - 36;
+// The RIFF size (36 + data) must fit its 32 bits; whole frames only.
+constexpr uint64_t kMaxData = (std::numeric_limits<uint32_t>::max() - 36) & ~uint64_t{3};
+
+uint64_t maxDataBytes() {
+#ifdef MPEGDLL_TEST_HOOKS
+  // A build for the tests only: the limit's handling is tried without
+  // writing 4 GiB.
+  if (const char* limit = std::getenv("MPEGDLL_TEST_WAV_DATA_LIMIT")) return std::strtoull(limit, nullptr, 10);
+#endif
+  return kMaxData;
+}
+
+// Opens the output without waiting on a FIFO that has no reader, and takes
+// only a regular file that may be written and is not the input. -1: refused,
+// nothing changed. *existed: the file was there before.
+int openOutput(const std::string& path, const FileId& input, bool* existed) {
+  constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_CLOEXEC;
+  *existed = false;
+  int fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+  if (fd < 0 && errno == EEXIST) {
+    *existed = true;
+    fd = ::open(path.c_str(), kFlags | O_CREAT, 0666);
+  }
+  if (fd < 0) return -1;
+  struct stat st {};
+  const bool usable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                      !(*existed && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) &&
+                      !(FileId{st.st_dev, st.st_ino} == input) &&
+                      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+  if (!usable) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
 
 void put16(unsigned char* p, uint16_t v) {
   p[0] = static_cast<unsigned char>(v);
@@ -71,14 +106,16 @@ void header(unsigned char* h, long rate, uint64_t dataBytes) {
 
 }  // namespace
 
-WavFileSink::WavFileSink(const std::string& path, long rate) : rate_(rate) {
+WavFileSink::WavFileSink(const std::string& path, long rate, const FileId& input)
+    : rate_(rate), maxData_(maxDataBytes()) {
   if (path.empty()) return;
   // Emptying an old file can wait for the disk (its last writing may still
   // be under way), so the writer does it while the decoder starts.
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  bool existed = false;
+  fd_ = openOutput(path, input, &existed);
   if (fd_ < 0) return;
   struct stat st {};
-  replacing_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+  replacing_ = existed && ::fstat(fd_, &st) == 0 && st.st_size > 0;
   for (Slot& slot : slots_) slot.data.reset(new unsigned char[kWriteBuffer]);
   // Provisional header with zero sizes, so even a file left by a crash is a
   // readable (empty) WAV.
@@ -156,7 +193,10 @@ unsigned char* WavFileSink::room(size_t bytes) {
 
 bool WavFileSink::write(const unsigned char* pcm, size_t bytes) {
   if (failed_.load(std::memory_order_relaxed)) return false;
-  if (dataBytes_ + bytes > kMaxData) bytes = static_cast<size_t>(kMaxData - dataBytes_) & ~size_t{3};
+  if (dataBytes_ + bytes > maxData_) {
+    failed_.store(true, std::memory_order_relaxed);
+    return false;
+  }
   dataBytes_ += bytes;
   while (bytes > 0) {
     Slot& slot = slots_[submitted_ % kSlots];

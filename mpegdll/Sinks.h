@@ -3,6 +3,8 @@
 // stereo frames at the stream's rate. A sink belongs to the playing thread
 // that opened it; nothing else touches it.
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
@@ -13,6 +15,14 @@
 #include <thread>
 
 struct out123_struct;
+
+// A file's identity whatever its name: other spellings and links of a path
+// give the same one. dev 0 and ino 0: no file (a caller's stream).
+struct FileId {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  bool operator==(const FileId& o) const { return dev == o.dev && ino == o.ino && (dev != 0 || ino != 0); }
+};
 
 class Sink {
  public:
@@ -32,8 +42,8 @@ class Sink {
 //   0 "RIFF", 4 36 + data size, 8 "WAVE", 12 "fmt ", 16 16, 20 1 (PCM),
 //   22 2 channels, 24 rate, 28 rate * 4, 32 4 (block align), 34 16 bits,
 //   36 "data", 40 data size, 44 the frames.
-// The sizes are written by finish(); a WAV cannot hold more than 4 GiB, so
-// longer output is cut there.
+// The sizes are written by finish(). A WAV cannot hold more than 4 GiB of
+// data: output past that is a write failure, never a file silently cut.
 //
 // The playing thread fills one of a few fixed buffers while a writer thread
 // of the sink's own hands the full ones to the file, so the decoder does not
@@ -42,8 +52,12 @@ class Sink {
 // finish(); after it nothing more is written.
 class WavFileSink : public Sink {
  public:
-  // Creates or truncates the file. On failure, ok() is false.
-  WavFileSink(const std::string& path, long rate);
+  // Creates the file, or opens an old one that the writer empties first. On
+  // failure, ok() is false and nothing was changed: the name is a FIFO, a
+  // device or a folder (opening those could block or write where no file
+  // is), an old file without any write permission bit (read-only even for
+  // root), or the file the stream is read from (`input`).
+  WavFileSink(const std::string& path, long rate, const FileId& input);
   ~WavFileSink() override;
   bool ok() const { return fd_ >= 0; }
   bool write(const unsigned char* pcm, size_t bytes) override;
@@ -75,6 +89,7 @@ class WavFileSink : public Sink {
 
   int fd_ = -1;
   long rate_;
+  uint64_t maxData_;
   bool replacing_ = false;  // the file had contents: the writer empties it first
   uint64_t dataBytes_ = 0;
   Slot slots_[kSlots];

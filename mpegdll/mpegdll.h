@@ -20,15 +20,22 @@
  *                                 stored; they apply to the next start
  *   Open(name or callbacks)       opens the input and reads up to the first
  *                                 audio frame, on the caller's thread; the
- *                                 length is known from here. A missing,
- *                                 empty or unreadable input, or one without
- *                                 any MPEG audio frame, fails HERE with 3.
- *                                 Mode 1 (stopped), position -1.
+ *                                 exact length is known from here (a pass
+ *                                 over the frames when no encoder tag gives
+ *                                 it). A missing, empty or unreadable input,
+ *                                 a name that is not a regular file (FIFO,
+ *                                 device, folder: never waited on), or one
+ *                                 without any MPEG audio frame, fails HERE
+ *                                 with 3. Mode 1 (stopped), position -1.
  *   Play(start, end, &flag)       starts a playing thread and waits until its
  *                                 output is open: an output that cannot be
- *                                 opened (no sound server or sound card, PCM
- *                                 file not creatable) returns non-zero at
- *                                 once with 5, and no playback exists. On
+ *                                 opened (no sound server or sound card; a
+ *                                 PCM file that cannot be created, is not a
+ *                                 regular file, has no write permission bit
+ *                                 even for root, or is the input file under
+ *                                 any name) returns non-zero at once with 5,
+ *                                 nothing is written, and no playback
+ *                                 exists. On
  *                                 success the flag is cleared, the position
  *                                 becomes the start position (never -1 again
  *                                 until "Close") and the mode 3 (playing).
@@ -38,8 +45,10 @@
  *   Pause(0) / Pause(1)           pause / resume the playing thread (mode 2 /
  *                                 3); the PCM-file device simply stops writing.
  *   (playing thread)              decodes and writes; it ends at the end of
- *                                 the range, at the end of the stream, on an
- *                                 error, or when asked by Stop/Restart/Close.
+ *                                 the range, at the end of the stream (data
+ *                                 after the last frame that holds no frame
+ *                                 ends it too), on an error, or when asked
+ *                                 by Stop/Restart/Close.
  *                                 As its last act it stores the end flag
  *                                 (atomic, once per playback) after the PCM
  *                                 file is complete and closed; an error of
@@ -72,7 +81,8 @@
  * output lists). 2 decodes as fast as possible into the named file: a WAV
  * with the canonical 44-byte header, 16-bit signed little-endian, two
  * channels (mono doubled) at the stream's own rate, sizes written when the
- * playback ends (also after Stop, so the file is always valid).
+ * playback ends (also after Stop, so the file is always valid). Sound that
+ * would take the data past the format's 4 GiB ends the playback with 5.
  *
  * Priority ("SetPriority"): -15 idle scheduling, -2 / -1 / 0 / 1 / 2 the
  * niceness of the caller's thread +10 / +5 / 0 / -5 / -10, 15 niceness -20;

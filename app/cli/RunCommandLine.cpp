@@ -12,24 +12,15 @@
 #include "Batches.h"
 #include "CommandLine.h"
 #include "Console.h"
+#include "Locations.h"
 #include "MPEGPlay.h"
 #include "OpticalDisc.h"
-#include "PathUtils.h"
 
 namespace {
 
 constexpr int kAllDone = 0;
 constexpr int kSomeNotDone = 1;
 constexpr int kWrongArguments = 2;
-
-// The folder that holds the executable, ending in "/": the application
-// directory, where the MP3 command looks for the decoder library.
-std::string ExecutableFolder() {
-  std::vector<char> buf(4096);
-  const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (n <= 0) return GetCurrentDir() + "/";
-  return ExtractFilePath(std::string(buf.data(), static_cast<size_t>(n)));
-}
 
 int ExitStatus(const TBatchOutcomes& outcomes) {
   const bool allDone = std::all_of(outcomes.begin(), outcomes.end(),
@@ -43,7 +34,7 @@ TBatchOutcomes DecodeWithLoadedLibrary(const TCommandLine& line, const std::stri
   // the error is shown once, and each MP3 then meets the command's own test.
   ReportingErrors(console, [&] { player.LoadDLL(); });
   TBatchOutcomes outcomes = DecodeMp3s(
-      line.Mp3s, line.OutDir, player, appDir, VANTREL_INSTALLED_LIBDIR,
+      line.Mp3s, line.OutDir, player, appDir, PrivateLibraryDirectory(appDir),
       [](const std::string& fileName) { return LiesOnOpticalDisc(fileName, nullptr); }, console);
   // Unloading is not about one MP3, but its failure fails the run all the same.
   console.BeginFile("");
@@ -90,5 +81,5 @@ int RunCommandLine(int argc, char** argv) {
   // The player's timer belongs to an event loop's thread; a core application
   // gives it one without any display.
   QCoreApplication app(argc, argv);
-  return ExitStatus(DecodeWithLoadedLibrary(line, ExecutableFolder(), console));
+  return ExitStatus(DecodeWithLoadedLibrary(line, ApplicationDirectory(), console));
 }

@@ -6,5 +6,6 @@
 vantrel_add_test(mp3command_tests QT TIMEOUT 120
   SOURCES convert_support.cpp mp3command_test.cpp
   LIBS commands controls mpegplay test_fixtures)
-target_compile_definitions(mp3command_tests PRIVATE REAL_DLL_DIR="$<TARGET_FILE_DIR:mpegdll>")
-add_dependencies(mp3command_tests mpegdll)
+target_compile_definitions(mp3command_tests PRIVATE REAL_DLL_DIR="$<TARGET_FILE_DIR:mpegdll>"
+                                                    TEST_HOOKS_DLL_DIR="$<TARGET_FILE_DIR:mpegdll_test_hooks>")
+add_dependencies(mp3command_tests mpegdll mpegdll_test_hooks)

@@ -3,6 +3,7 @@
 // the status line and the buttons are stand-ins that write every call into
 // one log, so the order of the control changes shows.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -10,8 +11,12 @@
 
 #include <QWidget>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -495,5 +500,186 @@ INSTANTIATE_TEST_SUITE_P(Inputs, DecodingFailure,
                                            FailureCase{"OutputFolderReadOnly", "Output device failure", true},
                                            FailureCase{"DiskFull", "Output device failure", true}),
                          [](const ::testing::TestParamInfo<FailureCase>& i) { return std::string(i.param.label); });
+
+// The WAV named after the MP3 must never be the MP3 itself: refused before
+// anything is opened, the MP3 untouched, the window idle again.
+struct SameFileCase {
+  const char* label;
+  const char* mp3;
+  const char* link;  // made beside the MP3 as its WAV name, or null
+  bool symbolic;
+};
+
+void PrintTo(const SameFileCase& c, std::ostream* os) { *os << c.label; }
+
+class SameFile : public Mp3Command, public ::testing::WithParamInterface<SameFileCase> {};
+
+TEST_P(SameFile, WavThatIsTheMp3IsRefusedAndTheMp3Kept) {
+  const SameFileCase& c = GetParam();
+  const std::string mp3 = ChooseMp3(musicDir, c.mp3);
+  if (c.link) {
+    const std::string link = musicDir + c.link;
+    ASSERT_EQ(c.symbolic ? symlink(mp3.c_str(), link.c_str()) : ::link(mp3.c_str(), link.c_str()), 0);
+  }
+  const Bytes before = ReadFile(mp3);
+  ASSERT_GT(before.size(), 1000u);
+
+  Run();
+
+  EXPECT_EQ(messages.plain, std::vector<std::string>{"The Wav file must not be the Mp3 file itself\rNothing changed!"});
+  Log want = kDisable;
+  want.insert(want.end(), kBackToIdle.begin(), kBackToIdle.end());
+  want.push_back("message The Wav file must not be the Mp3 file itself\rNothing changed!");
+  EXPECT_EQ(log, want);
+  EXPECT_EQ(status.text, "attribution");
+  ExpectIdle();
+  EXPECT_TRUE(ReadFile(mp3) == before) << "the MP3 changed";
+  EXPECT_TRUE(player.StreamName().empty()) << "the player was given the stream";
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SameFile,
+                         ::testing::Values(SameFileCase{"Mp3NamedAsWav", "race.wav", nullptr, false},
+                                           SameFileCase{"UpperCaseNameLinkedAsWav", "race.WAV", "race.wav", true},
+                                           SameFileCase{"WavSymlinkedToMp3", "song.mp3", "song.wav", true},
+                                           SameFileCase{"WavHardLinkedToMp3", "song.mp3", "song.wav", false}),
+                         [](const ::testing::TestParamInfo<SameFileCase>& i) { return std::string(i.param.label); });
+
+// Calls `unblock` unless cancelled within 10 s, so a test whose command
+// hangs ends with a failure instead of at the test's time limit.
+class Watchdog {
+ public:
+  explicit Watchdog(std::function<void()> unblock)
+      : thread_([this, unblock] {
+          std::unique_lock<std::mutex> lock(m_);
+          if (!cv_.wait_for(lock, std::chrono::seconds(10), [this] { return cancelled_; })) {
+            fired = true;
+            unblock();
+          }
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      cancelled_ = true;
+    }
+    cv_.notify_all();
+    thread_.join();
+  }
+  std::atomic<bool> fired{false};
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool cancelled_ = false;
+  std::thread thread_;
+};
+
+TEST_F(Mp3Command, FifoNamedAsTheWavIsAnOutputErrorWithoutWaiting) {
+  ChooseMp3(musicDir, "song.mp3");
+  const std::string fifo = musicDir + "song.wav";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  // Should the command wait on the FIFO, a reader that reads it to its end
+  // lets it through, and the test fails instead of hanging.
+  std::thread drainer;
+  std::string message;
+  bool fired = false;
+  {
+    Watchdog watchdog([&] {
+      drainer = std::thread([fifo] {
+        const int fd = ::open(fifo.c_str(), O_RDONLY);
+        if (fd < 0) return;
+        std::vector<char> buffer(1 << 16);
+        while (read(fd, buffer.data(), buffer.size()) > 0) {
+        }
+        close(fd);
+      });
+    });
+    message = RunExpectingPlayerError();
+    fired = watchdog.fired;
+  }
+  if (drainer.joinable()) drainer.join();
+  EXPECT_FALSE(fired) << "the command waited for a reader of the FIFO";
+  EXPECT_EQ(message, "Output device failure");
+  EXPECT_EQ(status.text, "Processing: song.mp3");
+  ExpectIdle();
+}
+
+// The decoder library built for the tests, whose WAV limit comes from the
+// environment: a WAV that would pass the limit is a failure, not "Saved as".
+TEST_F(Mp3Command, WavPastTheFormatsLimitIsAnOutputErrorNotSavedAs) {
+  player.UnloadDLL();
+  player.SetPathToDLL(TEST_HOOKS_DLL_DIR);
+  player.LoadDLL();
+  ASSERT_TRUE(player.Loaded());
+  ASSERT_EQ(setenv("MPEGDLL_TEST_WAV_DATA_LIMIT", "100000", 1), 0);
+  struct Unset {
+    ~Unset() { unsetenv("MPEGDLL_TEST_WAV_DATA_LIMIT"); }
+  } unset;
+  ChooseMp3(musicDir, "song.mp3");
+
+  EXPECT_EQ(RunExpectingPlayerError(), "Output device failure");
+
+  EXPECT_EQ(status.text, "Processing: song.mp3");
+  for (const std::string& e : log) EXPECT_FALSE(StartsWith(e, "status Saved as")) << e;
+  ASSERT_GE(log.size(), kBackToIdle.size());
+  EXPECT_EQ(Log(log.end() - static_cast<long>(kBackToIdle.size()), log.end()), kBackToIdle);
+  ExpectIdle();
+}
+
+// MP3s as they come: no encoder info frame, data after the last frame. The
+// gauge follows the decoding to its end and the WAV is mpg123's.
+struct RealWorldCase {
+  const char* label;
+  const char* lameArgs;
+  size_t trailerBytes;
+  bool randomTrailer;
+};
+
+void PrintTo(const RealWorldCase& c, std::ostream* os) { *os << c.label; }
+
+class RealWorldMp3 : public Mp3Command, public ::testing::WithParamInterface<RealWorldCase> {};
+
+TEST_P(RealWorldMp3, GaugeReachesTheEndAndTheWavIsMpg123s) {
+  const RealWorldCase& c = GetParam();
+  const std::string mp3 = musicDir + "tune.mp3";
+  // A sweep over noise: the bit rate of a VBR stream changes along it, so
+  // its first frames tell little about its length.
+  ASSERT_TRUE(MakeMp3(mp3, 10, "sine 220-880 pinknoise", c.lameArgs));
+  Bytes bytes = ReadFile(mp3);
+  // Random bytes can hold what passes for a frame, which mpg123 and the
+  // library then decode as sound; these hold none.
+  const Bytes trailer = c.randomTrailer ? Pattern(c.trailerBytes, 1) : Bytes(c.trailerBytes, 0);
+  bytes.insert(bytes.end(), trailer.begin(), trailer.end());
+  WriteFile(mp3, bytes);
+  // mpg123 reports the data after the last frame, but writes its WAV whole.
+  DecodeWithMpg123(mp3, dir / "reference.wav");
+  ASSERT_GT(ReadFile(dir / "reference.wav").size(), 44u);
+  open.choice = mp3;
+
+  Run();
+
+  EXPECT_EQ(status.text, "Saved as: " + musicDir + "tune.wav");
+  EXPECT_TRUE(ReadFile(musicDir + "tune.wav") == ReadFile(dir / "reference.wav")) << "not mpg123's WAV";
+  ExpectIdle();
+  const int maxValue = gaugeWidget.MaxValue();
+  ASSERT_GT(maxValue, 0);
+  // The gauge's maximum is the decoded length, within one frame (26 ms):
+  // a guess from the first frames would fill the gauge long before the end.
+  const double wavMs = static_cast<double>(ReadFile(musicDir + "tune.wav").size() - 44) / 4 * 1000 / 44100;
+  EXPECT_NEAR(maxValue, wavMs, 27);
+  ASSERT_GE(log.size(), kBackToIdle.size() + 2);
+  const std::string lastPosition = *(log.end() - static_cast<long>(kBackToIdle.size()) - 3);
+  ASSERT_TRUE(StartsWith(lastPosition, "gauge ")) << lastPosition;
+  EXPECT_GE(std::stoi(lastPosition.substr(6)), maxValue * 95 / 100) << "the gauge stopped short of the end";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RealWorldMp3,
+    ::testing::Values(RealWorldCase{"VbrWithoutInfoFrame", "-t -V 2", 0, false},
+                      RealWorldCase{"CbrWithoutInfoFrame", "-t -b 128", 0, false},
+                      RealWorldCase{"Zeros1100AfterTheLastFrame", "-V 2", 1100, false},
+                      RealWorldCase{"Zeros5000AfterTheLastFrame", "-V 2", 5000, false},
+                      RealWorldCase{"Zeros50000AfterTheLastFrame", "-V 2", 50000, false},
+                      RealWorldCase{"RandomBytesAfterTheLastFrame", "-V 2", 3000, true}),
+    [](const ::testing::TestParamInfo<RealWorldCase>& i) { return std::string(i.param.label); });
 
 }  // namespace

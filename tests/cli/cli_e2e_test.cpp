@@ -206,9 +206,8 @@ TEST_F(CliMp3, AMissingMp3FailsAndTheNextIsStillDecoded) {
 }
 
 TEST_F(CliMp3, WithoutItsLibraryTheProgramSaysMpegDllNotFound) {
-  if (Exists(std::string(VANTREL_INSTALLED_LIBDIR) + "/vantrel/libmpegdll.so") ||
-      Exists(std::string(VANTREL_INSTALLED_LIBDIR) + "/libmpegdll.so"))
-    GTEST_SKIP() << "an installed decoder library would be found";
+  // The copy finds no library beside itself nor in its own private library
+  // folder (../lib/vantrel/ from its folder).
   const std::string bin = dir / "bin/";
   ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
   fs::copy_file(VANTREL_PROGRAM, bin + "vantrel");

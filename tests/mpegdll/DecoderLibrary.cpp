@@ -3,8 +3,11 @@
 #include <dlfcn.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
+#include <future>
+#include <thread>
 #include <iterator>
 
 #include "SoundFiles.h"
@@ -21,8 +24,8 @@ void bind(void* handle, F& fn, const char* name) {
 }
 }  // namespace
 
-DecoderLibrary::DecoderLibrary() {
-  handle = dlopen(MPEGDLL_PATH, RTLD_NOW | RTLD_LOCAL);
+DecoderLibrary::DecoderLibrary(const char* path) {
+  handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
   if (!handle) return;
   bind(handle, init, "init");
   bind(handle, deinit, "deinit");
@@ -59,6 +62,19 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   if (!path.empty()) std::filesystem::remove_all(path, ignored);
+}
+
+bool finishesPromptly(const std::function<void()>& work, const std::function<void()>& unblock) {
+  std::promise<void> done;
+  std::future<void> finished = done.get_future();
+  std::thread worker([&] {
+    work();
+    done.set_value();
+  });
+  const bool prompt = finished.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  if (!prompt) unblock();
+  worker.join();
+  return prompt;
 }
 
 bool run(const std::string& command) { return std::system(command.c_str()) == 0; }

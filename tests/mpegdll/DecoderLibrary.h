@@ -7,13 +7,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "mpegdll.h"
 
 struct DecoderLibrary {
-  DecoderLibrary();
+  explicit DecoderLibrary(const char* path = MPEGDLL_PATH);
   ~DecoderLibrary();
   DecoderLibrary(const DecoderLibrary&) = delete;
   DecoderLibrary& operator=(const DecoderLibrary&) = delete;
@@ -55,6 +56,12 @@ struct TempDir {
   std::filesystem::path path;
   std::string file(const std::string& name) const { return (path / name).string(); }
 };
+
+// Runs `work` on a thread of its own and waits for it up to 10 s: false when
+// it is still blocked then. `unblock` is called in that case to release it
+// (opening the other end of a FIFO, say), so the test ends with a failure
+// instead of hanging.
+bool finishesPromptly(const std::function<void()>& work, const std::function<void()>& unblock);
 
 // Runs a shell command; true when it exits with 0.
 bool run(const std::string& command);

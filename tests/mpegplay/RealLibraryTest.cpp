@@ -4,14 +4,20 @@
 
 #include <QDeadlineTimer>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "MPEGPlay.h"
@@ -181,6 +187,43 @@ TEST_F(MpegRealLibraryTest, MissingFileRaisesTheLibrarysInputError) {
     EXPECT_EQ(e.Message(), "Input stream error");
     EXPECT_EQ(e.ErrorCode, 3);
   }
+  EXPECT_FALSE(player.Opened());
+}
+
+TEST_F(MpegRealLibraryTest, FifoPlayedAsAnMp3IsAnInputErrorWithoutWaitingForAWriter) {
+  const fs::path fifo = dir_ / "fifo.mp3";
+  fs::remove(fifo);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  player.SetStreamName(fifo.string());
+  player.SetOutputDevice(TOutputDevice::wavemapper);
+  // Should opening wait for a writer, one comes and goes after 10 s, so the
+  // test fails instead of hanging.
+  std::mutex m;
+  std::condition_variable cv;
+  bool returned = false;
+  bool waited = false;
+  std::thread watchdog([&] {
+    std::unique_lock<std::mutex> lock(m);
+    if (cv.wait_for(lock, std::chrono::seconds(10), [&] { return returned; })) return;
+    waited = true;
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  });
+  std::string message;
+  try {
+    player.Play();
+  } catch (const TMPEGError& e) {
+    message = e.Message();
+  }
+  {
+    std::lock_guard<std::mutex> lock(m);
+    returned = true;
+  }
+  cv.notify_all();
+  watchdog.join();
+  fs::remove(fifo);
+  EXPECT_FALSE(waited) << "playing waited for a writer of the FIFO";
+  EXPECT_EQ(message, "Input stream error");
   EXPECT_FALSE(player.Opened());
 }
 
