@@ -51,6 +51,7 @@ void FakeStatusLine::SetStatusText(const std::string& t) {
   text = t;
   events.push_back(t);
   Note(log_, "status " + t);
+  if (onStatusText) onStatusText();
 }
 
 void FakeStatusLine::RepaintWindow() {

@@ -91,6 +91,7 @@ class FakeStatusLine : public IStatusLine {
 
   std::string text = "attribution";
   std::vector<std::string> events;
+  std::function<void()> onStatusText;  // runs once the new text is in place
   std::function<void()> onRepaint;
 
  private:
