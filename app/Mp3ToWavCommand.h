@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 #include "SharedState.h"
 
 class TMPEGPlayer;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 #include "MediaPlayerPort.h"
 #include "SharedState.h"
 
@@ -36,8 +36,11 @@ class TPlaybackCommand {
   void BitBtn6Click();
 
  private:
+  // The window's controls as they are in Idle again, from each of the two
+  // ways of playing.
   void BackToIdleFromWav();
+  void BackToIdleFromMp3();
 
-  TPlaybackParts p_;
-  TSharedState& s_;
+  TPlaybackParts parts_;
+  TSharedState& state_;
 };

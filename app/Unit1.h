@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 #include "MPlayer.h"
 #include "Messages.h"
 #include "SharedState.h"

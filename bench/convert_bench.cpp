@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "DialogTypes.h"
+#include "CommandFakes.h"
 #include "FileServices.h"
 #include "GameSoundConversion.h"
 #include "Gauges.h"
@@ -32,40 +32,6 @@ namespace {
 
 constexpr int kRuns = 7;
 constexpr int64_t kSeconds = 300;
-
-class ScriptedDialog : public IFileDialog {
- public:
-  explicit ScriptedDialog(std::string choice) : choice_(std::move(choice)) {}
-  std::string Title() const override { return title_; }
-  void SetTitle(const std::string& t) override { title_ = t; }
-  std::string Filter() const override { return filter_; }
-  void SetFilter(const std::string& f) override { filter_ = f; }
-  std::string InitialDir() const override { return dir_; }
-  void SetInitialDir(const std::string& d) override { dir_ = d; }
-  std::string FileName() const override { return choice_; }
-  void SetFileName(const std::string& n) override { choice_ = n; }
-  bool Execute() override { return true; }
-
- private:
-  std::string title_, filter_, dir_, choice_;
-};
-
-class QuietMessages : public IMessages {
- public:
-  TModalResult MessageDialog(const std::string&, TMsgDlgType, TMsgDlgButtons, int) override { return mrYes; }
-  void PlainMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-  bool PickDirectory(const std::string&, const std::string&, std::string&) override { return false; }
-};
-
-class QuietStatus : public IStatusLine {
- public:
-  std::string StatusText() const override { return text_; }
-  void SetStatusText(const std::string& t) override { text_ = t; }
-  void RepaintWindow() override {}
-
- private:
-  std::string text_;
-};
 
 void MakeWav(const std::string& name, uint32_t rate) {
   const int64_t dataSize = kSeconds * rate * 4;
@@ -126,13 +92,14 @@ double Median(const std::function<void()>& work, int runs = kRuns) {
 }
 
 void ConvertOnce(const std::string& wav, const std::string& game, const std::string& workDir, IProgressGauge& gauge) {
-  ScriptedDialog open(wav);
-  ScriptedDialog save(game);
-  QuietMessages messages;
-  QuietStatus status;
+  FakeFileDialog open(wav);
+  FakeFileDialog save(game);
+  FakeMessages messages;
+  FakeStatusLine status;
   bool halved = false;
   const std::string folder = workDir + "/";
   TGameSoundConversion(open, save, messages, status, gauge, nullptr, folder, folder, halved).Run();
+  for (const std::string& text : messages.plain) std::fprintf(stderr, "message: %s\n", text.c_str());
 }
 
 // Reads and writes 4 bytes a system call, as the halving did frame by frame.

@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "CommandFakes.h"
 #include "MPEGPlay.h"
 #include "MPlayer.h"
 #include "PlaybackCommand.h"
@@ -37,35 +38,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kMonitorRate = 44100;
 constexpr int kLoud = 1000;
-
-class AnsweringDialog : public IFileDialog {
- public:
-  std::string answer;
-  std::string Title() const override { return {}; }
-  void SetTitle(const std::string&) override {}
-  std::string Filter() const override { return {}; }
-  void SetFilter(const std::string&) override {}
-  std::string InitialDir() const override { return {}; }
-  void SetInitialDir(const std::string&) override {}
-  std::string FileName() const override { return answer; }
-  void SetFileName(const std::string& name) override { answer = name; }
-  bool Execute() override { return true; }
-};
-
-class QuietStatus : public IStatusLine {
- public:
-  std::string StatusText() const override { return text; }
-  void SetStatusText(const std::string& t) override { text = t; }
-  void RepaintWindow() override {}
-  std::string text;
-};
-
-// The window's buttons play no part in the latency.
-class NoControl : public IControlState {
- public:
-  void SetEnabled(bool) override {}
-  void SetVisible(bool) override {}
-};
 
 // Reads the null sink's monitor on a thread of its own and notes when the
 // first loud sample arrives after Arm().
@@ -156,8 +128,8 @@ int main(int argc, char** argv) {
 
   TSharedState state;
   state.WavDir = folder;  // no settings write on the way
-  AnsweringDialog dialog;
-  QuietStatus status;
+  FakeFileDialog dialog;
+  FakeStatusLine status;
   QWidget window;
   auto* player = new TMediaPlayer(&window);
   player->Updating();
@@ -169,7 +141,8 @@ int main(int argc, char** argv) {
   TMPEGPlayer mpeg;
   mpeg.SetPathToDLL(argv[1]);
   mpeg.LoadDLL();
-  NoControl none;
+  // The window's buttons play no part in the latency.
+  FakeControl none;
   TPlaybackCommand command({dialog, status, *player, mpeg, none, none, none, none}, state);
   player->OnClick = [&](TMediaPlayer*, TMPBtnType b, bool& d) { command.MediaPlayer1Click(b, d); };
   player->OnNotify = [&](TMediaPlayer*) { command.MediaPlayer1Notify(); };
@@ -185,7 +158,7 @@ int main(int argc, char** argv) {
 
   std::vector<double> wavMs, mp3Ms;
   for (int r = 0; r < runs; ++r) {
-    dialog.answer = folder + "tone.wav";
+    dialog.choice = folder + "tone.wav";
     command.BitBtn4Click();
     WaitForSilence(watch);
     watch.Arm();
@@ -196,7 +169,7 @@ int main(int argc, char** argv) {
     ClickAt(player, 40);  // Stop
     WaitForSilence(watch);
 
-    dialog.answer = folder + "tone.mp3";
+    dialog.choice = folder + "tone.mp3";
     watch.Arm();
     const auto t1 = Clock::now();
     command.BitBtn4Click();

@@ -20,7 +20,7 @@
 
 #include <cstdint>
 
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 
 enum class TGaugeKind : std::uint8_t { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
 

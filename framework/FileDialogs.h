@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 
 class QFileDialog;
 class QString;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 
 enum TMPBtnType : uint8_t { btPlay, btPause, btStop, btNext, btPrev, btStep, btBack, btRecord, btEject };
 

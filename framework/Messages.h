@@ -1,7 +1,7 @@
 #pragma once
 // The dialogs of the program behind the interface the commands use.
 
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 
 class TMessages : public IMessages {
  public:

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 
 class TTextGauge : public IProgressGauge {
  public:

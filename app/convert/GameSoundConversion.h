@@ -21,7 +21,7 @@
 #include <string>
 
 #include "CheckedFile.h"
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 #include "IniFiles.h"
 
 class TGameSoundConversion {

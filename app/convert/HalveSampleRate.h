@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-#include "DialogTypes.h"
+#include "CommandPorts.h"
 
 // halvingSucceeded is set false at once and true only when every byte of the
 // data was read, every kept byte written, and the result closed; the result

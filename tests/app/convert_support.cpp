@@ -3,52 +3,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-
-#include "Exceptions.h"
-
-int FakeGauge::Percentage() const {
-  if (maxValue == minValue) return 0;
-  return static_cast<int>((int64_t{progress} - minValue) * 100 / (int64_t{maxValue} - minValue));
-}
-
-void FakeGauge::SetProgress(int value) {
-  values.push_back(value);
-  const int before = Percentage();
-  if (value < minValue) value = minValue;
-  if (value > maxValue) value = maxValue;
-  if (value == progress) return;
-  progress = value;
-  if (Percentage() != before) paints.push_back(Percentage());
-}
-
-void FakeGauge::SetMaxValue(int value) {
-  if (onSetMaxValue) onSetMaxValue();
-  if (value == maxValue) return;
-  if (value < minValue) throw EInvalidOperation("La valeur doit être comprise entre 1 et 2147483647");
-  maxValue = value;
-  if (progress > value) progress = value;
-  paints.push_back(Percentage());
-}
-
-TempDir::TempDir() {
-  std::string tmpl = (std::filesystem::temp_directory_path() / "vantrel-convert-XXXXXX").string();
-  if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = tmpl + "/";
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  // Read-only files and folders left by a test must not stop the removal.
-  for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ec))
-    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-  std::filesystem::remove_all(path_, ec);
-}
 
 Bytes Pattern(size_t size, unsigned seed) {
   Bytes out(size);
@@ -145,4 +103,13 @@ Bytes HalvedByFrames(const Bytes& wav, FakeGauge* gauge) {
     }
   }
   return out;
+}
+
+bool RisesByOnePercentAtMost(const std::vector<int>& progress, int maxValue) {
+  if (progress.empty() || progress.front() != 0 || progress.back() != maxValue) return false;
+  for (size_t i = 1; i < progress.size(); ++i) {
+    const int64_t step = int64_t{progress[i]} - progress[i - 1];
+    if (step < 0 || step * 100 > maxValue) return false;
+  }
+  return true;
 }

@@ -41,14 +41,14 @@ using ::testing::IsEmpty;
 namespace {
 
 const char* const kStartText = "start text";
-const std::vector<std::string> kWavReadyOrder = {"BitBtn1.Visible=0", "MediaPlayer1.Visible=1", "BitBtn1.Enabled=0",
-                                                 "BitBtn2.Enabled=0", "BitBtn4.Enabled=0"};
-const std::vector<std::string> kBackFromWavOrder = {"MediaPlayer1.Visible=0", "BitBtn4.Enabled=1",
-                                                    "BitBtn2.Enabled=1", "BitBtn1.Enabled=1", "BitBtn1.Visible=1"};
-const std::vector<std::string> kMp3PlayingOrder = {"MediaPlayer1.Visible=0", "BitBtn1.Enabled=0", "BitBtn2.Enabled=0",
-                                                   "BitBtn4.Enabled=0", "BitBtn6.Visible=1"};
-const std::vector<std::string> kBackFromMp3Order = {"BitBtn6.Visible=0", "BitBtn4.Enabled=1", "BitBtn2.Enabled=1",
-                                                    "BitBtn1.Enabled=1"};
+const std::vector<std::string> kWavReadyOrder = {"BitBtn1 hidden", "MediaPlayer1 shown", "BitBtn1 disabled",
+                                                 "BitBtn2 disabled", "BitBtn4 disabled"};
+const std::vector<std::string> kBackFromWavOrder = {"MediaPlayer1 hidden", "BitBtn4 enabled",
+                                                    "BitBtn2 enabled", "BitBtn1 enabled", "BitBtn1 shown"};
+const std::vector<std::string> kMp3PlayingOrder = {"MediaPlayer1 hidden", "BitBtn1 disabled", "BitBtn2 disabled",
+                                                   "BitBtn4 disabled", "BitBtn6 shown"};
+const std::vector<std::string> kBackFromMp3Order = {"BitBtn6 hidden", "BitBtn4 enabled", "BitBtn2 enabled",
+                                                    "BitBtn1 enabled"};
 
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -195,13 +195,13 @@ class PlaybackTest : public ::testing::Test {
   QTemporaryDir dir;
   std::string folder;
   TSharedState state;
-  ScriptedFileDialog dialog;
-  RecordingStatusLine status{kStartText};
-  ControlLog log;
-  LoggedControlState bitBtn1{"BitBtn1", log, true};
-  LoggedControlState bitBtn2{"BitBtn2", log, true};
-  LoggedControlState bitBtn4{"BitBtn4", log, true};
-  LoggedControlState bitBtn6{"BitBtn6", log, false};
+  FakeFileDialog dialog;
+  FakeStatusLine status{kStartText};
+  CommandLog log;
+  FakeControl bitBtn1{"BitBtn1", log, true};
+  FakeControl bitBtn2{"BitBtn2", log, true};
+  FakeControl bitBtn4{"BitBtn4", log, true};
+  FakeControl bitBtn6{"BitBtn6", log, false};
   QWidget window;
   TMediaPlayer* player = nullptr;
   std::unique_ptr<LoggedMediaPlayer> mediaPlayer1;
@@ -294,7 +294,7 @@ TEST_F(PlaybackTest, CancelChangesNothing) {
   state.WavDir = "/elsewhere/";
   command->BitBtn4Click();
   EXPECT_THAT(log, IsEmpty());
-  EXPECT_THAT(status.written, IsEmpty());
+  EXPECT_THAT(status.events, IsEmpty());
   EXPECT_THAT(service.log, IsEmpty());
   EXPECT_FALSE(mpeg.Opened());
   EXPECT_FALSE(fs::exists(folder + "S16c.ini"));
@@ -349,7 +349,7 @@ TEST_F(PlaybackTest, FailedSettingsWriteEndsTheCommandBeforeAnythingChanges) {
   EXPECT_THROW(Choose(path), Exception);
   EXPECT_THAT(log, IsEmpty());
   EXPECT_THAT(service.log, IsEmpty());
-  EXPECT_THAT(status.written, IsEmpty());
+  EXPECT_THAT(status.events, IsEmpty());
 }
 
 // ---------------------------------------------------------------------------
@@ -366,18 +366,18 @@ TEST_F(PlaybackTest, WavOpensSilentlyThenPlayAndEveryFollowingCommandAreReported
   EXPECT_EQ(service.Actions()[0].element, path);
   EXPECT_EQ(service.Actions()[0].flags, MCI_WAIT | MCI_OPEN_ELEMENT);
   EXPECT_EQ(player->FileName(), path);
-  EXPECT_THAT(status.written, IsEmpty());
+  EXPECT_THAT(status.events, IsEmpty());
 
   ClickPlay();
   ASSERT_EQ(service.Sent(MCI_PLAY).size(), 1u);
   EXPECT_EQ(service.Sent(MCI_PLAY)[0].flags, MCI_NOTIFY);
-  EXPECT_THAT(status.written, ElementsAre("Playing: tone.wav"));
+  EXPECT_THAT(status.events, ElementsAre("Playing: tone.wav"));
 
   // The sound ends: the service reports the play and the device is stopped.
   service.status[MCI_STATUS_MODE] = MCI_MODE_STOP;
   PostMciNotify(service.Sent(MCI_PLAY)[0].callback, MCI_NOTIFY_SUCCESSFUL, service.openId);
   ASSERT_TRUE(PumpUntil([&] { return notifications == 1; }, 5000));
-  EXPECT_THAT(status.written, ElementsAre("Playing: tone.wav", "That's right"));
+  EXPECT_THAT(status.events, ElementsAre("Playing: tone.wav", "That's right"));
   EXPECT_TRUE(Idle());
 
   player->Stop();
@@ -402,12 +402,12 @@ TEST_P(ReportWithoutEndTable, LeavesTheWindowAsItIs) {
   Choose(Wav("tone.wav", 0.3));
   if (GetParam().playPressed) ClickPlay();
   const auto logBefore = log;
-  const auto statusBefore = status.written;
+  const auto statusBefore = status.events;
   service.status[MCI_STATUS_MODE] = GetParam().modeAtReport;
   PostMciNotify(reinterpret_cast<uintptr_t>(static_cast<QObject*>(player)), MCI_NOTIFY_SUCCESSFUL, service.openId);
   ASSERT_TRUE(PumpUntil([&] { return notifications == 1; }, 5000));
   EXPECT_EQ(log, logBefore);
-  EXPECT_EQ(status.written, statusBefore);
+  EXPECT_EQ(status.events, statusBefore);
   EXPECT_FALSE(player->isHidden());
 }
 
@@ -426,20 +426,20 @@ TEST_F(PlaybackTest, WavChosenThenStoppedBeforePlayReturnsToIdle) {
   ASSERT_NE(player->DeviceId(), 0);
   EXPECT_EQ(player->Mode(), mdStopped) << "nothing plays yet";
   EXPECT_EQ(status.StatusText(), kStartText);
-  EXPECT_THAT(status.written, IsEmpty());
+  EXPECT_THAT(status.events, IsEmpty());
   EXPECT_FALSE(player->isHidden());
   EXPECT_FALSE(bitBtn1.visible);
 
   Key(Qt::Key_Right);
   Key(Qt::Key_Space);
   EXPECT_EQ(log, Concat(kWavReadyOrder, kBackFromWavOrder));
-  EXPECT_THAT(status.written, ElementsAre(""));
+  EXPECT_THAT(status.events, ElementsAre(""));
   EXPECT_TRUE(Idle());
   EXPECT_FALSE(state.Playing);
 
   // The report of the Stop arrives and changes nothing more.
   ASSERT_TRUE(PumpUntil([&] { return notifications >= 1; }, 5000));
-  EXPECT_THAT(status.written, ElementsAre(""));
+  EXPECT_THAT(status.events, ElementsAre(""));
   EXPECT_EQ(log, Concat(kWavReadyOrder, kBackFromWavOrder));
   EXPECT_NE(player->DeviceId(), 0) << "the device stays open until the next Open";
 }
@@ -447,13 +447,13 @@ TEST_F(PlaybackTest, WavChosenThenStoppedBeforePlayReturnsToIdle) {
 TEST_F(PlaybackTest, WavPlayedToItsEndSaysThatsRight) {
   Choose(Wav("tone.wav", 0.4));
   ClickPlay();
-  EXPECT_THAT(status.written, ElementsAre("Playing: tone.wav"));
+  EXPECT_THAT(status.events, ElementsAre("Playing: tone.wav"));
   EXPECT_TRUE(state.Playing);
   EXPECT_EQ(player->Mode(), mdPlaying);
   EXPECT_FALSE(Idle());
 
   ASSERT_TRUE(PumpUntil([&] { return status.StatusText() == "That's right"; }, 10000));
-  EXPECT_THAT(status.written, ElementsAre("Playing: tone.wav", "That's right"));
+  EXPECT_THAT(status.events, ElementsAre("Playing: tone.wav", "That's right"));
   EXPECT_EQ(log, Concat(kWavReadyOrder, kBackFromWavOrder));
   EXPECT_TRUE(Idle());
   EXPECT_FALSE(state.Playing);
@@ -465,11 +465,11 @@ TEST_F(PlaybackTest, WavStoppedWhilePlayingReturnsToIdleAndTheAbortChangesNothin
   ASSERT_EQ(player->Mode(), mdPlaying);
   ClickStop();
   EXPECT_EQ(player->Mode(), mdStopped);
-  EXPECT_THAT(status.written, ElementsAre("Playing: long.wav", ""));
+  EXPECT_THAT(status.events, ElementsAre("Playing: long.wav", ""));
   EXPECT_TRUE(Idle());
   ASSERT_TRUE(PumpUntil([&] { return notifications >= 1; }, 5000));
   PumpFor(100);
-  EXPECT_THAT(status.written, ElementsAre("Playing: long.wav", ""));
+  EXPECT_THAT(status.events, ElementsAre("Playing: long.wav", ""));
   EXPECT_EQ(log, Concat(kWavReadyOrder, kBackFromWavOrder));
 }
 
@@ -483,7 +483,7 @@ TEST_F(PlaybackTest, WavThatFailsWhilePlayingReturnsToIdleWithoutSuccess) {
   fs::resize_file(path, 44 + 22050 * 4 / 2);
   ASSERT_TRUE(PumpUntil([&] { return notifications >= 1; }, 8000));
   EXPECT_EQ(player->NotifyResult(), nrFailure);
-  EXPECT_THAT(status.written, ElementsAre("Playing: long.wav", ""));
+  EXPECT_THAT(status.events, ElementsAre("Playing: long.wav", ""));
   EXPECT_EQ(log, Concat(kWavReadyOrder, kBackFromWavOrder));
   EXPECT_TRUE(Idle());
   EXPECT_FALSE(state.Playing);
@@ -499,7 +499,7 @@ TEST_F(PlaybackTest, WavThatIsNoSoundRaisesTheServiceTextWithTheWindowIdle) {
   EXPECT_FALSE(message->empty());
   EXPECT_EQ(log, Concat(kWavReadyOrder, kBackFromWavOrder));
   EXPECT_TRUE(Idle());
-  EXPECT_THAT(status.written, IsEmpty());
+  EXPECT_THAT(status.events, IsEmpty());
 }
 
 TEST_F(PlaybackTest, WavWithoutSoundDeviceRaisesTheHardwareErrorWithTheWindowIdle) {
@@ -513,7 +513,7 @@ TEST_F(PlaybackTest, WavWithoutSoundDeviceRaisesTheHardwareErrorWithTheWindowIdl
   }
   EXPECT_EQ(log, Concat(kWavReadyOrder, kBackFromWavOrder));
   EXPECT_TRUE(Idle());
-  EXPECT_THAT(status.written, IsEmpty());
+  EXPECT_THAT(status.events, IsEmpty());
 
   // With the sound back the same file plays.
   log.clear();
@@ -528,7 +528,7 @@ TEST_F(PlaybackTest, WavWithoutSoundDeviceRaisesTheHardwareErrorWithTheWindowIdl
 TEST_F(PlaybackTest, Mp3PlaysAtOnceAndTheStopButtonStopsAndClosesIt) {
   Choose(Mp3("song.mp3"));
   EXPECT_EQ(log, kMp3PlayingOrder);
-  EXPECT_THAT(status.written, ElementsAre("Playing: song.mp3"));
+  EXPECT_THAT(status.events, ElementsAre("Playing: song.mp3"));
   EXPECT_EQ(mpeg.GetPlayerMode(), 3);
   EXPECT_TRUE(player->isHidden());
   EXPECT_TRUE(bitBtn6.visible);
@@ -539,7 +539,7 @@ TEST_F(PlaybackTest, Mp3PlaysAtOnceAndTheStopButtonStopsAndClosesIt) {
   EXPECT_FALSE(mpeg.Opened());
   EXPECT_FALSE(mpeg.Playing());
   EXPECT_NE(mpeg.GetPlayerMode(), 3);
-  EXPECT_THAT(status.written, ElementsAre("Playing: song.mp3", ""));
+  EXPECT_THAT(status.events, ElementsAre("Playing: song.mp3", ""));
   EXPECT_EQ(log, Concat(kMp3PlayingOrder, kBackFromMp3Order));
   EXPECT_TRUE(Idle());
   EXPECT_TRUE(PumpUntil([] { return SinkInputCount() == 0; }, 3000)) << "the sound still plays";
@@ -550,13 +550,13 @@ TEST_F(PlaybackTest, Mp3PlayedToItsEndWaitsForTheStopButton) {
   ASSERT_TRUE(PumpUntil([&] { return mpeg.PlayEnded(); }, 10000));
   PumpFor(100);
   EXPECT_EQ(log, kMp3PlayingOrder);
-  EXPECT_THAT(status.written, ElementsAre("Playing: blip.mp3"));
+  EXPECT_THAT(status.events, ElementsAre("Playing: blip.mp3"));
   EXPECT_TRUE(bitBtn6.visible);
   EXPECT_NE(mpeg.GetPlayerMode(), 3);
 
   command->BitBtn6Click();  // a Stop now would raise "Incorrect mode"
   EXPECT_FALSE(mpeg.Opened());
-  EXPECT_THAT(status.written, ElementsAre("Playing: blip.mp3", ""));
+  EXPECT_THAT(status.events, ElementsAre("Playing: blip.mp3", ""));
   EXPECT_EQ(log, Concat(kMp3PlayingOrder, kBackFromMp3Order));
   EXPECT_TRUE(Idle());
 }
@@ -567,13 +567,13 @@ TEST_F(PlaybackTest, Mp3WithoutSoundDeviceRaisesOutputFailureAndTheStopButtonLea
     EXPECT_EQ(RaisedMessage<TMPEGError>([&] { Choose(Mp3("song.mp3")); }), "Output device failure");
   }
   EXPECT_EQ(log, kMp3PlayingOrder);
-  EXPECT_THAT(status.written, IsEmpty());
+  EXPECT_THAT(status.events, IsEmpty());
   EXPECT_TRUE(bitBtn6.visible);
   EXPECT_NE(mpeg.GetPlayerMode(), 3);
 
   command->BitBtn6Click();
   EXPECT_FALSE(mpeg.Opened());
-  EXPECT_THAT(status.written, ElementsAre(""));
+  EXPECT_THAT(status.events, ElementsAre(""));
   EXPECT_EQ(log, Concat(kMp3PlayingOrder, kBackFromMp3Order));
   EXPECT_TRUE(Idle());
 }
@@ -587,7 +587,7 @@ TEST_F(PlaybackTest, Mp3WithoutTheDecoderLibraryRaisesAndTheStopButtonLeadsBack)
   EXPECT_TRUE(bitBtn6.visible);
 
   command->BitBtn6Click();
-  EXPECT_THAT(status.written, ElementsAre(""));
+  EXPECT_THAT(status.events, ElementsAre(""));
   EXPECT_EQ(log, Concat(kMp3PlayingOrder, kBackFromMp3Order));
   EXPECT_TRUE(Idle());
 }
@@ -618,7 +618,7 @@ TEST_F(PlaybackTest, WavAfterMp3AndMp3AfterWav) {
   EXPECT_EQ(log, Concat(Concat(Concat(Concat(kMp3PlayingOrder, kBackFromMp3Order), kWavReadyOrder),
                                Concat(kBackFromWavOrder, kMp3PlayingOrder)),
                         kBackFromMp3Order));
-  EXPECT_THAT(status.written, ElementsAre("Playing: blip.mp3", "", "Playing: tone.wav", "That's right",
+  EXPECT_THAT(status.events, ElementsAre("Playing: blip.mp3", "", "Playing: tone.wav", "That's right",
                                           "Playing: song.mp3", ""));
   EXPECT_TRUE(Idle());
 }

@@ -6,3 +6,4 @@ vantrel_add_test(rtl_tests
     ${CMAKE_CURRENT_LIST_DIR}/FileServicesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpticalDiscTest.cpp
   LIBS framework_rtl)
+target_link_libraries(rtl_tests PRIVATE test_fixtures)
