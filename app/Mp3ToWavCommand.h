@@ -38,18 +38,20 @@ class TMp3ToWavCommand {
   void Run();
 
  private:
-  void EnableControls();
-  // The three buttons, the gauge at 0 and the media player, as after a run.
-  void BackToIdle();
+  // Whether returning to idle sets the gauge back to 0. When no folder is
+  // picked for an MP3 on a disc, the gauge stays as the window showed it.
+  enum class TGaugeOnIdle { BackToZero, Untouched };
+
+  // The window's controls as they are in Idle again, in this order: BitBtn4,
+  // BitBtn1, BitBtn2 enabled, the gauge (see above), MediaPlayer1 enabled.
+  void BackToIdle(TGaugeOnIdle gauge);
   void Decode();
 
-  TMp3ToWavParts p_;
-  TSharedState& s_;
+  TMp3ToWavParts parts_;
+  TSharedState& state_;
   std::string installedLibraryDir_;
   OpticalDiscTest onOpticalDisc_;
 };
 
-// The decoder library's file name, in the application directory or the fixed place.
-extern const char* const kDecoderLibraryFileName;
 // Shown when the WAV to be written is the chosen MP3 itself.
 extern const char* const kMp3IsItsOwnWav;

@@ -1,17 +1,8 @@
 #include "PlaybackCommand.h"
 
-#include <cstdint>
-
 #include "IniFiles.h"
 #include "MPEGPlay.h"
 #include "PathUtils.h"
-
-namespace {
-
-// The decoder library's mode while a stream plays, as GetPlayerMode reports it.
-constexpr int32_t kPlayerModePlaying = 3;
-
-}  // namespace
 
 bool EndsInWav(const std::string& fileName) {
   if (fileName.size() < 3) return false;
@@ -100,7 +91,7 @@ void TPlaybackCommand::BitBtn6Click() {
   // player would raise: the button must still lead back to idle, or the
   // window would be left with every command dead.
   if (parts_.MPEGPlayer1.Loaded()) {
-    if (parts_.MPEGPlayer1.GetPlayerMode() == 3) parts_.MPEGPlayer1.Stop();
+    if (parts_.MPEGPlayer1.GetPlayerMode() == TMPEGPlayer::kModePlaying) parts_.MPEGPlayer1.Stop();
     parts_.MPEGPlayer1.Close();
   }
   parts_.Status.SetStatusText("");

@@ -2,7 +2,6 @@
 # Run: cmake --build BUILD --target mp3_decode mpegdll &&
 #      bench/mp3_compare.sh BUILD/bin/mp3_decode BUILD/bin/libmpegdll.so
 add_executable(mp3_decode ${CMAKE_CURRENT_SOURCE_DIR}/mp3_decode.cpp)
-target_include_directories(mp3_decode PRIVATE ${PROJECT_SOURCE_DIR}/mpegdll)
-target_link_libraries(mp3_decode PRIVATE ${CMAKE_DL_LIBS})
+target_link_libraries(mp3_decode PRIVATE mpeg_library)
 vantrel_target_defaults(mp3_decode)
 add_dependencies(mp3_decode mpegdll)

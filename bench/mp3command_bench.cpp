@@ -31,7 +31,7 @@
 #include <thread>
 #include <vector>
 
-#include "DialogTypes.h"
+#include "CommandFakes.h"
 #include "Gauges.h"
 #include "MPEGPlay.h"
 #include "Mp3ToWavCommand.h"
@@ -53,57 +53,6 @@ double CpuSeconds(int who) {
          static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
 }
 
-class ScriptedDialog : public IFileDialog {
- public:
-  explicit ScriptedDialog(std::string choice) : choice_(std::move(choice)) {}
-  std::string Title() const override { return title_; }
-  void SetTitle(const std::string& t) override { title_ = t; }
-  std::string Filter() const override { return filter_; }
-  void SetFilter(const std::string& f) override { filter_ = f; }
-  std::string InitialDir() const override { return ""; }
-  void SetInitialDir(const std::string&) override {}
-  std::string FileName() const override { return choice_; }
-  void SetFileName(const std::string& n) override { choice_ = n; }
-  bool Execute() override {
-    chosenAt = Clock::now();
-    return true;
-  }
-  Clock::time_point chosenAt;
-
- private:
-  std::string title_, filter_, choice_;
-};
-
-class QuietMessages : public IMessages {
- public:
-  TModalResult MessageDialog(const std::string&, TMsgDlgType, TMsgDlgButtons, int) override { return mrOk; }
-  void PlainMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-  bool PickDirectory(const std::string&, const std::string&, std::string&) override { return false; }
-};
-
-// Paints the window at once, as the program's status bar does.
-class WindowStatus : public IStatusLine {
- public:
-  explicit WindowStatus(QWidget& window) : window_(window) {}
-  std::string StatusText() const override { return text_; }
-  void SetStatusText(const std::string& t) override {
-    text_ = t;
-    if (t.rfind("Saved as: ", 0) == 0) savedAt = Clock::now();
-  }
-  void RepaintWindow() override { window_.repaint(); }
-  Clock::time_point savedAt;
-
- private:
-  QWidget& window_;
-  std::string text_;
-};
-
-class NoControl : public IControlState {
- public:
-  void SetEnabled(bool) override {}
-  void SetVisible(bool) override {}
-};
-
 std::string ExeDir() {
   const std::string path = ExecutablePath();
   return path.empty() ? "./" : path.substr(0, path.rfind('/') + 1);
@@ -111,7 +60,13 @@ std::string ExeDir() {
 
 // The window of the program in the parts the command touches.
 struct Bench {
-  explicit Bench(const std::string& mp3) : dialog(mp3), status(window) {
+  explicit Bench(const std::string& mp3) : dialog(mp3) {
+    dialog.onExecute = [this] { chosenAt = Clock::now(); };
+    status.onStatusText = [this] {
+      if (status.text.rfind("Saved as: ", 0) == 0) savedAt = Clock::now();
+    };
+    // Paints the window at once, as the program's status bar does.
+    status.onRepaint = [this] { window.repaint(); };
     window.resize(346, 155);
     gauge.setGeometry(2, 112, 343, 18);
     window.show();
@@ -126,7 +81,9 @@ struct Bench {
   // Seconds from the dialog's answer to "Saved as: ".
   double RunCommand() {
     TMp3ToWavCommand(parts, state, "/nonexistent", [](const std::string&) { return false; }).Run();
-    return Seconds(status.savedAt - dialog.chosenAt);
+    for (const std::string& text : messages.plain) std::fprintf(stderr, "message: %s\n", text.c_str());
+    messages.plain.clear();
+    return Seconds(savedAt - chosenAt);
   }
 
   // The command's own steps and loops, with a millisecond's sleep in each
@@ -155,10 +112,11 @@ struct Bench {
 
   QWidget window;
   TGauge gauge{&window};
-  ScriptedDialog dialog;
-  QuietMessages messages;
-  WindowStatus status;
-  NoControl b1, b2, b4, mp;
+  FakeFileDialog dialog;
+  FakeMessages messages;
+  FakeStatusLine status;
+  FakeControl b1, b2, b4, mp;
+  Clock::time_point chosenAt, savedAt;
   TMPEGPlayer player;
   TSharedState state;
   TMp3ToWavParts parts{dialog, messages, status, gauge, player, b1, b2, b4, mp};

@@ -1,5 +1,6 @@
 #include "WaveDevice.h"
 
+#include "SoundOutputDrivers.h"
 #include "WaveFile.h"
 
 #include <sndfile.h>
@@ -10,11 +11,6 @@
 #include <vector>
 
 namespace {
-
-// Real desktop outputs only: libout123's own default list waits seconds on
-// network drivers when no sound server runs, and one of its fallbacks spins
-// forever.
-constexpr const char* kOutputDrivers = "pulse,alsa,oss,jack";
 
 // How much sound the device thread keeps queued ahead of the clock. Stop and
 // pause drop at most this much; it must stay above a block's length.
@@ -152,7 +148,7 @@ void WaveDevice::ThreadMain(std::promise<MCIERROR>* opened) {
     return;
   }
   out123_param_int(ao, OUT123_FLAGS, OUT123_QUIET);
-  if (out123_open(ao, kOutputDrivers, nullptr) != OUT123_OK) {
+  if (out123_open(ao, kSoundOutputDrivers, nullptr) != OUT123_OK) {
     out123_del(ao);
     opened->set_value(MCIERR_HARDWARE);
     return;

@@ -11,6 +11,8 @@
 #include <limits>
 #include <system_error>
 
+#include "SoundOutputDrivers.h"
+
 namespace {
 
 constexpr unsigned kHeaderBytes = 44;
@@ -229,8 +231,6 @@ bool WavFileSink::finish(bool) {
   return good;
 }
 
-const char* const DeviceSink::kDrivers = "pulse,alsa,oss,jack";
-
 DeviceSink::DeviceSink(int32_t deviceNumber, long rate) {
   ao_ = out123_new();
   if (!ao_) return;
@@ -245,7 +245,7 @@ DeviceSink::DeviceSink(int32_t deviceNumber, long rate) {
     char** names = nullptr;
     char** descr = nullptr;
     char* driver = nullptr;
-    int count = out123_devices(lister, kDrivers, &names, &descr, &driver);
+    int count = out123_devices(lister, kSoundOutputDrivers, &names, &descr, &driver);
     bool found = count >= deviceNumber;
     if (found) device = names[deviceNumber - 1];
     if (count >= 0) out123_stringlists_free(names, descr, count);
@@ -254,7 +254,7 @@ DeviceSink::DeviceSink(int32_t deviceNumber, long rate) {
     out123_del(lister);
     if (!found) return;
     if (out123_open(ao_, active.c_str(), device.c_str()) != 0) return;
-  } else if (out123_open(ao_, kDrivers, nullptr) != 0) {
+  } else if (out123_open(ao_, kSoundOutputDrivers, nullptr) != 0) {
     return;
   }
   ok_ = out123_start(ao_, rate, 2, MPG123_ENC_SIGNED_16) == 0;

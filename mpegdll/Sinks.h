@@ -121,8 +121,6 @@ class DeviceSink : public Sink {
   void resume() override;
   bool finish(bool interrupted) override;
 
-  static const char* const kDrivers;
-
  private:
   out123_struct* ao_ = nullptr;
   bool ok_ = false;

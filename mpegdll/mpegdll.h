@@ -69,8 +69,11 @@
  *
  * Threads: the entries are meant for one caller thread (they are serialised
  * by a lock all the same); GetCurrentPos, GetPlayerMode and LastError take
- * no lock and never block, so a caller may poll them back to back while the
- * playing thread works. Play, Pause, Stop, Restart, Close and deinit wait for
+ * no lock, so a caller may poll them back to back while the playing thread
+ * works. GetPlayerMode and LastError never block; GetCurrentPos sleeps 1 ms
+ * when it finds the position unchanged since the previous call while a file
+ * decode (device 2) runs, so that such a poll leaves the processor to the
+ * decoding. Play, Pause, Stop, Restart, Close and deinit wait for
  * the playing thread where they must (at most the time of one decoded frame,
  * or of one device write). The stream callbacks are called on the caller's
  * thread during "Open" and "Restart" and on the playing thread while playing.

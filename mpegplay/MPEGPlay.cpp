@@ -8,6 +8,8 @@
 
 #include "MpegLibrary.h"
 
+static_assert(TMPEGPlayer::kModePlaying == MPEGDLL_MODE_PLAYING, "the player names the library's playing mode");
+
 static_assert(std::atomic<uint8_t>::is_always_lock_free, "the end flag is shared with the library's thread");
 static_assert(sizeof(std::atomic<uint8_t>) == sizeof(uint8_t), "the library writes the end flag as one byte");
 

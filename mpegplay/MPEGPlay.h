@@ -60,6 +60,9 @@ class TMPEGPlayer {
   TMPEGPlayer(const TMPEGPlayer&) = delete;
   TMPEGPlayer& operator=(const TMPEGPlayer&) = delete;
 
+  // GetPlayerMode while a stream plays.
+  static constexpr int32_t kModePlaying = 3;
+
   // ---- Published properties, in the order a form description applies them.
   bool Seekable() const { return seekable_; }  // stored only
   void SetSeekable(bool v) { seekable_ = v; }
@@ -122,7 +125,8 @@ class TMPEGPlayer {
   void Stop();
   void Restart();
   void Close();
-  int32_t GetPlayerMode();  // 3 means playing
+  // The library's mode; kModePlaying while a stream plays.
+  int32_t GetPlayerMode();
   int32_t GetCurrentPos();  // -1 until playback has a position
   int32_t GetLength();
   // True once an ended playback has been reset; False at once while the end

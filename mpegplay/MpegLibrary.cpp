@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr const char* kLibraryFile = "libmpegdll.so";
-
 template <typename F>
 bool Resolve(void* handle, const char* name, F& entry) {
   entry = reinterpret_cast<F>(dlsym(handle, name));
@@ -17,7 +15,7 @@ bool Resolve(void* handle, const char* name, F& entry) {
 std::string TMpegLibrary::FilePath(const std::string& pathToDLL) {
   std::string path = pathToDLL;
   if (!path.empty() && path.back() != '/' && path.back() != ':') path += '/';
-  return path + kLibraryFile;
+  return path + kFileName;
 }
 
 TMpegLibrary::TLoadResult TMpegLibrary::Load(const std::string& filePath) {
@@ -75,6 +73,11 @@ void TMpegLibrary::Close() { entries_.Close(); }
 int32_t TMpegLibrary::GetPlayerMode() { return entries_.GetPlayerMode(); }
 int32_t TMpegLibrary::GetCurrentPos() { return entries_.GetCurrentPos(); }
 int32_t TMpegLibrary::GetLength() { return entries_.GetLength(); }
+int32_t TMpegLibrary::GetFrequency() { return entries_.GetFrequency(); }
+int32_t TMpegLibrary::GetBitrate() { return entries_.GetBitrate(); }
+int32_t TMpegLibrary::GetStereoMode() { return entries_.GetStereoMode(); }
+int32_t TMpegLibrary::GetLayer() { return entries_.GetLayer(); }
+void TMpegLibrary::Seek(int32_t position) { entries_.Seek(position); }
 bool TMpegLibrary::ResetPlayerMode() { return entries_.ResetPlayerMode() != 0; }
 void TMpegLibrary::SetSndDevice(int32_t device) { entries_.SetSndDevice(device); }
 int32_t TMpegLibrary::LastError() { return entries_.LastError ? entries_.LastError() : 0; }

@@ -1,7 +1,8 @@
 #pragma once
 // TMpegLibrary: the decoder library loaded at run time. It loads the file,
 // resolves all 21 entries up front and is the only code that touches the raw
-// entry addresses; the player calls its methods. It raises nothing: load
+// entry addresses; the player, and the decoder's own tests and benchmark,
+// call its methods. It raises nothing: load
 // failures come back as a result, and the player turns them into errors.
 //
 // REQUIRES for every entry method: Loaded().
@@ -13,6 +14,9 @@
 
 class TMpegLibrary {
  public:
+  // The library's file name, wherever it lies.
+  static constexpr const char* kFileName = "libmpegdll.so";
+
   // The file name of the library in a folder: PathToDLL, then "/" unless it is
   // empty or already ends in "/" or ":", then "libmpegdll.so". An empty folder
   // gives the bare name, left to the system's library search.
@@ -50,6 +54,11 @@ class TMpegLibrary {
   int32_t GetPlayerMode();
   int32_t GetCurrentPos();
   int32_t GetLength();
+  int32_t GetFrequency();
+  int32_t GetBitrate();
+  int32_t GetStereoMode();
+  int32_t GetLayer();
+  void Seek(int32_t position);
   bool ResetPlayerMode();
   void SetSndDevice(int32_t device);
   // 0 when the library is not loaded.

@@ -1,7 +1,7 @@
 // "Convert Mp3 as Wav" on real MP3s made by sox and lame, decoded by the real
 // decoder library through the real player, with a real gauge. The dialogs,
-// the status line and the buttons are stand-ins that write every call into
-// one log, so the order of the control changes shows.
+// the status line and the buttons are the shared stand-ins, writing every
+// call into one log, so the order of the control changes shows.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 
 #include <QWidget>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -29,90 +30,7 @@
 
 namespace {
 
-using Log = std::vector<std::string>;
-
-class RecordingControl : public IControlState {
- public:
-  RecordingControl(std::string name, Log& log) : name_(std::move(name)), log_(log) {}
-  void SetEnabled(bool v) override {
-    enabled = v;
-    log_.push_back(name_ + (v ? " enabled" : " disabled"));
-  }
-  void SetVisible(bool v) override { log_.push_back(name_ + (v ? " shown" : " hidden")); }
-  bool enabled = true;
-
- private:
-  std::string name_;
-  Log& log_;
-};
-
-class RecordingStatus : public IStatusLine {
- public:
-  explicit RecordingStatus(Log& log) : log_(log) {}
-  std::string StatusText() const override { return text; }
-  void SetStatusText(const std::string& t) override {
-    text = t;
-    log_.push_back("status " + t);
-  }
-  void RepaintWindow() override {
-    log_.push_back("repaint");
-    if (onRepaint) onRepaint();
-  }
-  std::string text = "attribution";
-  std::function<void()> onRepaint;
-
- private:
-  Log& log_;
-};
-
-struct PickCall {
-  std::string prompt, root;
-};
-
-class RecordingMessages : public IMessages {
- public:
-  explicit RecordingMessages(Log& log) : log_(log) {}
-  TModalResult MessageDialog(const std::string& text, TMsgDlgType, TMsgDlgButtons, int) override {
-    log_.push_back("dialog " + text);
-    return mrOk;
-  }
-  void PlainMessage(const std::string& text) override {
-    plain.push_back(text);
-    log_.push_back("message " + text);
-  }
-  bool PickDirectory(const std::string& prompt, const std::string& root, std::string& directory) override {
-    picks.push_back({prompt, root});
-    log_.push_back("pick");
-    directory = picked;
-    return !picked.empty();
-  }
-  std::string picked;  // empty: the user cancels
-  std::vector<std::string> plain;
-  std::vector<PickCall> picks;
-
- private:
-  Log& log_;
-};
-
-// The real gauge, with every bound and value the command gives it logged.
-class LoggedGauge : public IProgressGauge {
- public:
-  LoggedGauge(TGauge& gauge, Log& log) : gauge_(gauge), log_(log) {}
-  int Progress() const override { return gauge_.Progress(); }
-  void SetProgress(int v) override {
-    log_.push_back("gauge " + std::to_string(v));
-    gauge_.SetProgress(v);
-  }
-  int MaxValue() const override { return gauge_.MaxValue(); }
-  void SetMaxValue(int v) override {
-    log_.push_back("gauge max " + std::to_string(v));
-    gauge_.SetMaxValue(v);
-  }
-
- private:
-  TGauge& gauge_;
-  Log& log_;
-};
+using Log = CommandLog;
 
 const Log kDisable = {"BitBtn1 disabled", "BitBtn2 disabled", "BitBtn4 disabled", "MediaPlayer1 disabled"};
 const Log kBackToIdle = {"BitBtn4 enabled", "BitBtn1 enabled", "BitBtn2 enabled", "gauge 0", "MediaPlayer1 enabled"};
@@ -202,13 +120,14 @@ class Mp3Command : public ::testing::Test {
 
   Log log;
   FakeFileDialog open;
-  RecordingMessages messages{log};
-  RecordingStatus status{log};
+  FakeMessages messages{log};
+  FakeStatusLine status{log};
   QWidget window;
   TGauge gaugeWidget{&window};
-  LoggedGauge gauge{gaugeWidget, log};
+  // The real gauge, with every bound and value the command gives it logged.
+  FakeGauge gauge{gaugeWidget, log};
   TMPEGPlayer player;
-  RecordingControl bitBtn1{"BitBtn1", log}, bitBtn2{"BitBtn2", log}, bitBtn4{"BitBtn4", log},
+  FakeControl bitBtn1{"BitBtn1", log}, bitBtn2{"BitBtn2", log}, bitBtn4{"BitBtn4", log},
       mediaPlayer1{"MediaPlayer1", log};
   TMp3ToWavParts parts{open, messages, status, gauge, player, bitBtn1, bitBtn2, bitBtn4, mediaPlayer1};
   TSharedState state;
@@ -437,21 +356,13 @@ struct FailureCase {
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.label; }
 
-class DecodingFailure : public Mp3Command, public ::testing::WithParamInterface<FailureCase> {
- protected:
-  struct Unmount {
-    std::string point;
-    ~Unmount() {
-      if (!point.empty()) umount2(point.c_str(), MNT_DETACH);
-    }
-  };
-};
+class DecodingFailure : public Mp3Command, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(DecodingFailure, RaisesThePlayerErrorAfterReturningToIdle) {
   const std::string label = GetParam().label;
   std::string folder = musicDir;
   std::string name = "bad.mp3";
-  Unmount unmount;
+  MountGuard unmount;
   if (label == "RandomBytes") {
     WriteFile(folder + name, Pattern(200000, 7));
   } else if (label == "EmptyFile") {

@@ -6,8 +6,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTemporaryDir>
@@ -31,6 +29,7 @@
 #include "QtInput.h"
 #include "SharedState.h"
 #include "SoundFiles.h"
+#include "SoundOutputModules.h"
 #include "../controls/mplayer_fake_service.h"
 #include "playback_support.h"
 
@@ -64,34 +63,6 @@ int SinkInputCount() {
     if (c == '\n') ++lines;
   return pclose(p) == 0 ? lines : -1;
 }
-
-// Takes every sound output away for the life of the object: the sound server
-// address names a missing socket and ALSA reads an empty configuration.
-class NoSoundDevice {
- public:
-  explicit NoSoundDevice(const QTemporaryDir& dir) {
-    const std::string noAlsa = dir.filePath("empty-alsa.conf").toStdString();
-    std::ofstream(noAlsa).flush();
-    oldPulse_ = std::getenv("PULSE_SERVER") ? std::getenv("PULSE_SERVER") : "";
-    setenv("PULSE_SERVER", ("unix:" + dir.filePath("no-such-socket").toStdString()).c_str(), 1);
-    setenv("ALSA_CONFIG_PATH", noAlsa.c_str(), 1);
-    setenv("JACK_NO_START_SERVER", "1", 1);
-    setenv("AUDIODEV", dir.filePath("no-dsp").toStdString().c_str(), 1);
-    // Kept loaded after the output library lets them go, so that their leaks
-    // can be told apart from ours.
-    dlopen("libjack.so.0", RTLD_LAZY | RTLD_NODELETE);
-    for (const char* module : {"pulse", "alsa", "oss", "jack"})
-      dlopen((std::string(OUT123_MODULE_DIR "/output_") + module + ".so").c_str(), RTLD_LAZY | RTLD_NODELETE);
-  }
-  ~NoSoundDevice() {
-    setenv("PULSE_SERVER", oldPulse_.c_str(), 1);
-    unsetenv("ALSA_CONFIG_PATH");
-    unsetenv("AUDIODEV");
-  }
-
- private:
-  std::string oldPulse_;
-};
 
 // The message of the exception of type E that `action` raises; none when it
 // raises nothing.
@@ -505,7 +476,8 @@ TEST_F(PlaybackTest, WavThatIsNoSoundRaisesTheServiceTextWithTheWindowIdle) {
 TEST_F(PlaybackTest, WavWithoutSoundDeviceRaisesTheHardwareErrorWithTheWindowIdle) {
   const std::string path = Wav("tone.wav", 0.3);
   {
-    NoSoundDevice none(dir);
+    NoSoundOutput none(dir.path().toStdString() + "/");
+    ASSERT_TRUE(none.Ok());
     const auto message = RaisedMessage<EMCIDeviceError>([&] { Choose(path); });
     ASSERT_TRUE(message) << "no exception";
     EXPECT_EQ(player->LastError(), MCIERR_HARDWARE);
@@ -563,7 +535,8 @@ TEST_F(PlaybackTest, Mp3PlayedToItsEndWaitsForTheStopButton) {
 
 TEST_F(PlaybackTest, Mp3WithoutSoundDeviceRaisesOutputFailureAndTheStopButtonLeadsBack) {
   {
-    NoSoundDevice none(dir);
+    NoSoundOutput none(dir.path().toStdString() + "/");
+    ASSERT_TRUE(none.Ok());
     EXPECT_EQ(RaisedMessage<TMPEGError>([&] { Choose(Mp3("song.mp3")); }), "Output device failure");
   }
   EXPECT_EQ(log, kMp3PlayingOrder);

@@ -1,8 +1,5 @@
 #include "DecoderLibrary.h"
 
-#include <dlfcn.h>
-#include <stdlib.h>
-
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -16,53 +13,6 @@ const char* const kEntryNames[21] = {
     "init",    "deinit",       "Open",          "Pause",         "Restart",       "Stop",      "SetPriority",
     "SetOutputDevice", "Play", "Close",         "GetFrequency",  "GetBitrate",    "GetStereoMode", "GetLayer",
     "GetPlayerMode", "GetCurrentPos", "GetLength", "ResetPlayerMode", "Seek",      "SetSndDevice", "LastError"};
-
-namespace {
-template <typename F>
-void bind(void* handle, F& fn, const char* name) {
-  fn = reinterpret_cast<F>(dlsym(handle, name));
-}
-}  // namespace
-
-DecoderLibrary::DecoderLibrary(const char* path) {
-  handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-  if (!handle) return;
-  bind(handle, init, "init");
-  bind(handle, deinit, "deinit");
-  bind(handle, Open, "Open");
-  bind(handle, Pause, "Pause");
-  bind(handle, Restart, "Restart");
-  bind(handle, Stop, "Stop");
-  bind(handle, SetPriority, "SetPriority");
-  bind(handle, SetOutputDevice, "SetOutputDevice");
-  bind(handle, Play, "Play");
-  bind(handle, Close, "Close");
-  bind(handle, GetPlayerMode, "GetPlayerMode");
-  bind(handle, GetCurrentPos, "GetCurrentPos");
-  bind(handle, GetLength, "GetLength");
-  bind(handle, ResetPlayerMode, "ResetPlayerMode");
-  bind(handle, SetSndDevice, "SetSndDevice");
-  bind(handle, LastError, "LastError");
-  bind(handle, GetFrequency, "GetFrequency");
-  bind(handle, GetBitrate, "GetBitrate");
-  bind(handle, GetStereoMode, "GetStereoMode");
-  bind(handle, GetLayer, "GetLayer");
-  bind(handle, Seek, "Seek");
-}
-
-DecoderLibrary::~DecoderLibrary() {
-  if (handle) dlclose(handle);
-}
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "mpegdll-test-XXXXXX").string();
-  if (mkdtemp(pattern.data())) path = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  if (!path.empty()) std::filesystem::remove_all(path, ignored);
-}
 
 bool finishesPromptly(const std::function<void()>& work, const std::function<void()>& unblock) {
   std::promise<void> done;
@@ -81,7 +31,7 @@ bool run(const std::string& command) { return std::system(command.c_str()) == 0;
 
 std::string makeMp3(const TempDir& dir, const std::string& name, int rate, int channels, double seconds,
                     const std::string& lameArgs) {
-  const std::string mp3 = dir.file(name);
+  const std::string mp3 = dir / name;
   const char* tones = channels == 2 ? "sine 440 pinknoise" : "sine 440";
   return MakeMp3(mp3, seconds, tones, lameArgs, rate, channels) ? mp3 : std::string();
 }
@@ -130,7 +80,7 @@ WavFile readWav(const std::string& path) {
 }
 
 WavFile referenceDecode(const TempDir& dir, const std::string& mp3) {
-  const std::string out = dir.file("reference.wav");
+  const std::string out = dir / "reference.wav";
   if (!DecodeWithMpg123(mp3, out)) return {};
   return readWav(out);
 }

@@ -1,61 +1,29 @@
 #pragma once
-// Test helpers: the built decoder library loaded the way the player loads it
-// (dlopen + dlsym of every entry by name), MP3 data made with sox and lame,
+// Test helpers: the built decoder library loaded through the player's own
+// binding (every entry resolved by name), MP3 data made with sox and lame,
 // and a reader of the WAV files the library and mpg123 write.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "MpegLibrary.h"
+#include "TempDir.h"
 #include "mpegdll.h"
 
-struct DecoderLibrary {
-  explicit DecoderLibrary(const char* path = MPEGDLL_PATH);
-  ~DecoderLibrary();
-  DecoderLibrary(const DecoderLibrary&) = delete;
-  DecoderLibrary& operator=(const DecoderLibrary&) = delete;
-  bool loaded() const { return handle != nullptr; }
-
-  void* handle = nullptr;
-  decltype(&::init) init = nullptr;
-  decltype(&::deinit) deinit = nullptr;
-  decltype(&::Open) Open = nullptr;
-  decltype(&::Pause) Pause = nullptr;
-  decltype(&::Restart) Restart = nullptr;
-  decltype(&::Stop) Stop = nullptr;
-  decltype(&::SetPriority) SetPriority = nullptr;
-  decltype(&::SetOutputDevice) SetOutputDevice = nullptr;
-  decltype(&::Play) Play = nullptr;
-  decltype(&::Close) Close = nullptr;
-  decltype(&::GetPlayerMode) GetPlayerMode = nullptr;
-  decltype(&::GetCurrentPos) GetCurrentPos = nullptr;
-  decltype(&::GetLength) GetLength = nullptr;
-  decltype(&::ResetPlayerMode) ResetPlayerMode = nullptr;
-  decltype(&::SetSndDevice) SetSndDevice = nullptr;
-  decltype(&::LastError) LastError = nullptr;
-  decltype(&::GetFrequency) GetFrequency = nullptr;
-  decltype(&::GetBitrate) GetBitrate = nullptr;
-  decltype(&::GetStereoMode) GetStereoMode = nullptr;
-  decltype(&::GetLayer) GetLayer = nullptr;
-  decltype(&::Seek) Seek = nullptr;
+// The player's own binding, loaded on construction from `path`.
+struct DecoderLibrary : TMpegLibrary {
+  explicit DecoderLibrary(const char* path = MPEGDLL_PATH) { Load(path); }
+  bool loaded() const { return Loaded(); }
 
   void openFile(const std::string& name) { Open(name.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }
 };
 
-// The 21 entry names, in the order the player binds them.
+// The 21 entry names the library exports.
 extern const char* const kEntryNames[21];
-
-// A private folder, removed with everything in it.
-struct TempDir {
-  TempDir();
-  ~TempDir();
-  std::filesystem::path path;
-  std::string file(const std::string& name) const { return (path / name).string(); }
-};
 
 // Runs `work` on a thread of its own and waits for it up to 10 s: false when
 // it is still blocked then. `unblock` is called in that case to release it

@@ -115,7 +115,7 @@ TEST_F(WaveMapper, StopEndsAtOnceAndRestartPlaysAgain) {
 TEST_F(WaveMapper, PlaysTheStreamAfterItWasDecodedIntoAFile) {
   // Decoding into a file lends the decoder the file's buffers; the playback
   // after it must decode into a buffer that still exists.
-  lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, dir.file("out.wav").c_str());
+  lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, (dir / "out.wav").c_str());
   uint8_t flag = 0;
   ASSERT_EQ(lib.Play(0, 0, &flag), 0);
   ASSERT_TRUE(waitForFlag(flag, 20s));

@@ -175,7 +175,7 @@ TEST_P(StreamCallbacksSeekable, MemoryStreamDecodesToTheSameSamplesAsTheFile) {
   EXPECT_EQ(stream.opens, 1);
   EXPECT_NEAR(lib.GetLength(), 2000, 30);
   uint8_t flag = 0;
-  const std::string out = dir.file("cb.wav");
+  const std::string out = dir / "cb.wav";
   playToFile(out, flag);
   const WavFile wav = readWav(out);
   ASSERT_TRUE(wav.valid);
@@ -210,7 +210,7 @@ TEST_F(StreamCallbacks, NonSeekableStreamStartsLaterByReadingAndCannotGoBackWith
   ASSERT_TRUE(reference.valid);
   openStream();
   ASSERT_EQ(lib.LastError(), 0);
-  const std::string out = dir.file("later.wav");
+  const std::string out = dir / "later.wav";
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
   uint8_t flag = 0;
   ASSERT_EQ(lib.Play(500, 0, &flag), 0);
@@ -253,7 +253,7 @@ TEST_F(StreamCallbacks, ReadFailureWhilePlayingEndsWithInputStreamError) {
   openStream();
   ASSERT_EQ(lib.LastError(), 0);
   uint8_t flag = 0;
-  const std::string out = dir.file("half.wav");
+  const std::string out = dir / "half.wav";
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
   ASSERT_EQ(lib.Play(0, 0, &flag), 0);
   stream.waitUntilAtGate();
@@ -278,7 +278,7 @@ TEST_F(StreamCallbacks, PauseHoldsAndStopEndsAFileDecodeWithAValidWav) {
   stream.gateAt = stream.data.size() / 3;
   openStream();
   uint8_t flag = 0;
-  const std::string out = dir.file("stopped.wav");
+  const std::string out = dir / "stopped.wav";
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
   ASSERT_EQ(lib.Play(0, 0, &flag), 0);
   EXPECT_EQ(lib.GetPlayerMode(), MPEGDLL_MODE_PLAYING);
@@ -327,7 +327,7 @@ TEST_P(PlayingThreadPriority, ReadCallbackRunsAtTheMappedPriority) {
   ASSERT_EQ(errno, 0);
   openStream();
   lib.SetPriority(c.level);
-  lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, dir.file("prio.wav").c_str());
+  lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, (dir / "prio.wav").c_str());
   uint8_t flag = 0;
   ASSERT_EQ(lib.Play(0, 0, &flag), 0);
   stream.waitUntilAtGate();

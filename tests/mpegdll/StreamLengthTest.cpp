@@ -20,7 +20,7 @@ class StreamLength : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(lib.loaded()) << MPEGDLL_PATH;
-    ASSERT_FALSE(dir.path.empty());
+    ASSERT_TRUE(dir.Ok());
     ASSERT_EQ(lib.init(), 1);
   }
   void TearDown() override {
@@ -35,7 +35,7 @@ class StreamLength : public ::testing::Test {
   // is where the decoding ended, within one MPEG frame, and that the file
   // holds that much sound.
   void expectLengthIsWhereDecodingEnds(const std::string& mp3, int rate) {
-    const std::string out = dir.file("out.wav");
+    const std::string out = dir / "out.wav";
     const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
     ASSERT_EQ(r.openError, 0);
     ASSERT_EQ(r.firstError, 0);
@@ -89,7 +89,7 @@ TEST_F(StreamLength, CorruptedFrameCountOfTheInfoFrameIsNotBelieved) {
   ASSERT_NE(at, bytes.end()) << "lame wrote no info frame";
   ASSERT_TRUE(at[7] & 1) << "the info frame has no frame count";
   for (int i = 8; i < 12; ++i) at[i] = i == 8 ? 0x7f : 0xff;
-  const std::string corrupted = dir.file("corrupted.mp3");
+  const std::string corrupted = dir / "corrupted.mp3";
   writeFile(corrupted, bytes);
 
   expectLengthIsWhereDecodingEnds(corrupted, 44100);
@@ -117,16 +117,16 @@ TEST_P(TrailingData, EndsTheStreamLikeMpg123) {
   // library then decode as sound; this seed gives none.
   std::mt19937 random(static_cast<unsigned>(c.bytes));
   for (size_t i = 0; i < c.bytes; ++i) bytes.push_back(c.random ? static_cast<unsigned char>(random()) : 0);
-  const std::string mp3 = dir.file("trailer.mp3");
+  const std::string mp3 = dir / "trailer.mp3";
   writeFile(mp3, bytes);
 
-  const std::string out = dir.file("out.wav");
+  const std::string out = dir / "out.wav";
   const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
   EXPECT_EQ(r.openError, 0);
   EXPECT_EQ(r.firstError, 0);
   EXPECT_TRUE(r.flagSet);
   EXPECT_EQ(r.lastPos, r.length);
-  const std::string reference = dir.file("reference.wav");
+  const std::string reference = dir / "reference.wav";
   ASSERT_TRUE(run("mpg123 -q -w '" + reference + "' '" + mp3 + "' 2>/dev/null; test -s '" + reference + "'"));
   EXPECT_TRUE(readFile(out) == readFile(reference)) << "not mpg123's WAV";
 }
@@ -141,7 +141,7 @@ TEST_F(StreamLength, RandomBytesWithoutAnyFrameFailAtOpen) {
   std::mt19937 random(20240611);
   std::vector<unsigned char> noise(64 * 1024);
   for (unsigned char& b : noise) b = static_cast<unsigned char>(random());
-  const std::string junk = dir.file("junk.mp3");
+  const std::string junk = dir / "junk.mp3";
   writeFile(junk, noise);
   lib.openFile(junk);
   EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_INPUT);

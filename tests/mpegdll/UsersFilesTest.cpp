@@ -22,7 +22,7 @@ class UsersFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(lib.loaded()) << MPEGDLL_PATH;
-    ASSERT_FALSE(dir.path.empty());
+    ASSERT_TRUE(dir.Ok());
     ASSERT_EQ(lib.init(), 1);
     mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
     ASSERT_FALSE(mp3.empty());
@@ -68,7 +68,7 @@ class UsersFiles : public ::testing::Test {
 };
 
 TEST_F(UsersFiles, FifoInputIsAnInputErrorAtOpenWithoutWaitingForAWriter) {
-  const std::string fifo = dir.file("fifo.mp3");
+  const std::string fifo = dir / "fifo.mp3";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
   const auto openWriter = [&] {
     // The blocked open sees a writer come and go, and then the end.
@@ -87,7 +87,7 @@ TEST_F(UsersFiles, DeviceInputIsAnInputErrorAtOpen) {
 }
 
 TEST_F(UsersFiles, FifoOutputIsRefusedWithOrWithoutAReader) {
-  const std::string fifo = dir.file("x.wav");
+  const std::string fifo = dir / "x.wav";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
   ExpectOutputRefused(fifo);
 
@@ -106,11 +106,12 @@ TEST_F(UsersFiles, DevicesAreRefusedAsOutput) {
 TEST_F(UsersFiles, TheInputItselfIsRefusedAsOutputUnderAnyName) {
   const std::vector<unsigned char> before = readFile(mp3);
   ASSERT_GT(before.size(), 1000u);
-  const std::string link = dir.file("link.wav");
-  const std::string hardLink = dir.file("hard.wav");
+  const std::string link = dir / "link.wav";
+  const std::string hardLink = dir / "hard.wav";
   ASSERT_EQ(symlink(mp3.c_str(), link.c_str()), 0);
   ASSERT_EQ(::link(mp3.c_str(), hardLink.c_str()), 0);
-  const std::string folder = dir.path.string();
+  std::string folder = dir.Path();
+  folder.pop_back();
   for (const std::string& out : {mp3, folder + "/./in.mp3", folder + "//in.mp3", link, hardLink}) {
     ExpectOutputRefused(out);
     EXPECT_TRUE(readFile(mp3) == before) << out;
@@ -127,7 +128,7 @@ TEST_F(UsersFiles, TheInputItselfIsRefusedAsOutputUnderAnyName) {
 }
 
 TEST_F(UsersFiles, ReadOnlyOutputIsRefusedEvenForRoot) {
-  const std::string out = dir.file("old.wav");
+  const std::string out = dir / "old.wav";
   const std::vector<unsigned char> old(5000, 0x5a);
   for (mode_t mode : {0444, 0400, 0}) {
     {
@@ -170,7 +171,7 @@ TEST_F(WavLimit, OutputPastTheLimitIsAnOutputErrorAndOutputUpToItIsNot) {
   };
   for (const Case c : {Case{size, 0}, Case{size - 4, MPEGDLL_ERR_OUTPUT}, Case{size / 2, MPEGDLL_ERR_OUTPUT}}) {
     ASSERT_EQ(setenv("MPEGDLL_TEST_WAV_DATA_LIMIT", std::to_string(c.limit).c_str(), 1), 0);
-    const std::string out = dir.file("out.wav");
+    const std::string out = dir / "out.wav";
     const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
     EXPECT_EQ(r.openError, 0);
     EXPECT_EQ(r.playResult, 0);
