@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Exceptions.h"
+#include "FileChecks.h"
 #include "PathUtils.h"
 
 // File format: lines ending in LF or CRLF (a last line may have no ending).
@@ -230,8 +231,7 @@ bool MakeFolders(const std::string& folder) {
     const std::string part = folder.substr(0, end);
     if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
   }
-  struct stat st;
-  return folder.empty() || (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+  return folder.empty() || FolderExists(folder);
 }
 
 }  // namespace
@@ -277,8 +277,7 @@ void TIniFile::WriteText(const std::string& section, const std::string& ident, c
   std::string content;
   if (stat(target.c_str(), &st) == 0) {
     exists = true;
-    // No write bit: the file is read-only, also for root.
-    if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) fail();
+    if (!S_ISREG(st.st_mode) || IsReadOnlyMode(st.st_mode)) fail();
     int err = 0;
     if (!ReadWholeFile(target, &content, &err)) fail();
   } else if (errno != ENOENT) {
