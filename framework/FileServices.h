@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "FileChecks.h"
+#include "FileChecks.h"  // FileExists and the other questions about a name
 
 using THandle = int;
 constexpr THandle INVALID_HANDLE_VALUE = -1;
