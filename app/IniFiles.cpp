@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "Exceptions.h"
+#include "FileChecks.h"
 #include "PathUtils.h"
 
-// File format: lines ending in LF or CRLF (a last line may have no ending).
+// File format: lines ending in LF or CRLF (a last line may have no ending, or
+// only the CR of one: that CR is its ending, never part of its text, so a
+// line means the same before and after a write completes its ending).
 // "[name]" opens a section; "key=value" inside a section sets a key; lines
 // starting with ";" and every other line are kept but carry nothing. Names and
 // values are taken without the blanks around them; names compare without
@@ -26,8 +29,15 @@ constexpr size_t kMaxValueBytes = 2047;
 
 struct Line {
   std::string text;  // without its ending
-  std::string eol;   // "\n", "\r\n" or "" for a last line without ending
+  std::string eol;   // "\n", "\r\n"; for a last line also "\r" or ""
 };
+
+// The ending a last line gets when a line is put after it: a lone CR becomes
+// CRLF (its bytes stay), no ending becomes the file's.
+void CompleteEnding(Line& line, const std::string& fileEol) {
+  if (line.eol.empty()) line.eol = fileEol;
+  else if (line.eol == "\r") line.eol = "\r\n";
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -59,6 +69,10 @@ std::vector<Line> SplitLines(const std::string& content) {
     Line line;
     if (nl == std::string::npos) {
       line.text = content.substr(pos);
+      if (!line.text.empty() && line.text.back() == '\r') {
+        line.text.pop_back();
+        line.eol = "\r";
+      }
       pos = content.size();
     } else {
       size_t end = nl;
@@ -230,8 +244,7 @@ bool MakeFolders(const std::string& folder) {
     const std::string part = folder.substr(0, end);
     if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
   }
-  struct stat st;
-  return folder.empty() || (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+  return folder.empty() || FolderExists(folder);
 }
 
 }  // namespace
@@ -277,8 +290,7 @@ void TIniFile::WriteText(const std::string& section, const std::string& ident, c
   std::string content;
   if (stat(target.c_str(), &st) == 0) {
     exists = true;
-    // No write bit: the file is read-only, also for root.
-    if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) fail();
+    if (!S_ISREG(st.st_mode) || IsReadOnlyMode(st.st_mode)) fail();
     int err = 0;
     if (!ReadWholeFile(target, &content, &err)) fail();
   } else if (errno != ENOENT) {
@@ -286,10 +298,11 @@ void TIniFile::WriteText(const std::string& section, const std::string& ident, c
   }
 
   std::vector<Line> lines = SplitLines(content);
+  // A lone CR at the end is a CRLF cut short: it counts as one.
   std::string eol = "\n";
   for (const Line& line : lines) {
     if (!line.eol.empty()) {
-      eol = line.eol;
+      eol = line.eol == "\r" ? "\r\n" : line.eol;
       break;
     }
   }
@@ -323,11 +336,10 @@ void TIniFile::WriteText(const std::string& section, const std::string& ident, c
   if (keyAt >= 0) {
     lines[static_cast<size_t>(keyAt)].text = keyLine;
   } else if (sectionAt >= 0) {
-    Line& after = lines[static_cast<size_t>(lastContent)];
-    if (after.eol.empty()) after.eol = eol;
+    CompleteEnding(lines[static_cast<size_t>(lastContent)], eol);
     lines.insert(lines.begin() + lastContent + 1, Line{keyLine, eol});
   } else {
-    if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = eol;
+    if (!lines.empty()) CompleteEnding(lines.back(), eol);
     lines.push_back(Line{"[" + Trim(section) + "]", eol});
     lines.push_back(Line{keyLine, eol});
   }

@@ -1,10 +1,10 @@
 #include "Mp3ToWavCommand.h"
 
+#include "FileChecks.h"
 #include "FileServices.h"
 #include "MPEGPlay.h"
 #include "MpegLibrary.h"
 #include "PathUtils.h"
-#include "SameFileCheck.h"
 
 const char* const kMp3IsItsOwnWav = "The Wav file must not be the Mp3 file itself\rNothing changed!";
 

@@ -27,8 +27,6 @@ int Fail(int code) {
 
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 
-bool IsReadOnlyMode(mode_t mode) { return (mode & kAnyWriteBit) == 0; }
-
 // Blocks SIGPIPE and SIGXFSZ for the life of the object, so that a write to a
 // pipe without reader or past the process's file size limit fails with EPIPE
 // or EFBIG instead of ending the program; a signal raised by our own writes
@@ -137,9 +135,7 @@ int PathErrorCode(const std::string& name, int err) {
   std::string folder = ExtractFilePath(name);
   if (folder.empty()) return 2;
   while (folder.size() > 1 && folder.back() == PathDelim) folder.pop_back();
-  struct stat st;
-  if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return 2;
-  return 3;
+  return FolderExists(folder) ? 2 : 3;
 }
 
 int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing sharing,
@@ -291,6 +287,7 @@ int64_t FileSize(THandle h) {
   return static_cast<int64_t>(st.st_size);
 }
 
+// The date rule is the platform's: see FileChecks.h.
 bool FileExists(const std::string& name) {
   struct stat st;
   if (name.empty()) {
@@ -394,8 +391,7 @@ bool CopyFile(const std::string& source, const std::string& dest, bool failIfExi
     return false;
   }
   // Copying a file onto itself would empty it before reading it.
-  struct stat dst;
-  if (stat(dest.c_str(), &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
+  if (IsSameExistingFile(source, dest)) {
     Fail(32);
     close(in);
     return false;

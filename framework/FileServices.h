@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "FileChecks.h"  // FileExists and the other questions about a name
+
 using THandle = int;
 constexpr THandle INVALID_HANDLE_VALUE = -1;
 
@@ -18,7 +20,7 @@ constexpr uint32_t fmShareExclusive = 0x0010;
 constexpr uint32_t fmShareDenyWrite = 0x0020;
 constexpr uint32_t fmShareDenyNone = 0x0040;
 
-// File attributes; read-only = no write permission bit at all.
+// File attributes; read-only as IsReadOnlyMode says.
 constexpr int faReadOnly = 0x01;
 constexpr int faHidden = 0x02;
 constexpr int faSysFile = 0x04;
@@ -43,8 +45,6 @@ bool FileClose(THandle h);
 // 64-bit size of an open file, -1 on failure.
 int64_t FileSize(THandle h);
 
-// False also for folders and for a modification time outside 1980..2107.
-bool FileExists(const std::string& name);
 int FileGetAttr(const std::string& name);                   // -1 on failure
 int FileSetAttr(const std::string& name, int attr);         // 0 or the platform code
 // The file's modification time as a local DOS date-time code (date << 16 | time).

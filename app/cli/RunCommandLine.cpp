@@ -1,6 +1,5 @@
 #include "RunCommandLine.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -12,6 +11,7 @@
 #include "Batches.h"
 #include "CommandLine.h"
 #include "Console.h"
+#include "FileChecks.h"
 #include "Locations.h"
 #include "MPEGPlay.h"
 #include "OpticalDisc.h"
@@ -72,8 +72,7 @@ int RunCommandLine(int argc, char** argv) {
 
   // Every MP3 would fail in the decoder with a text that does not name the
   // folder; one line says what is wrong.
-  struct stat st {};
-  if (!line.OutDir.empty() && (stat(line.OutDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+  if (!line.OutDir.empty() && !FolderExists(line.OutDir)) {
     console.Error("--out-dir " + line.OutDir + " is not a folder");
     return kSomeNotDone;
   }

@@ -1,14 +1,12 @@
 #include "GameSoundConversion.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 
 #include "CheckedFile.h"
 #include "Exceptions.h"
-#include "FileIdentity.h"
+#include "FileChecks.h"
 #include "FileServices.h"
 #include "HalveSampleRate.h"
 #include "PathUtils.h"
@@ -71,8 +69,7 @@ TWavLayout LayoutOf(const TFileVar& f) {
 // A folder, FIFO or device chosen as the game file would be replaced by a
 // regular file (or, opened, block the window): refused before anything is done.
 void RefuseSpecialFile(const std::string& name) {
-  struct stat st {};
-  if (stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) RaiseInOutError(kAccessDenied);
+  if (IsSpecialFile(name)) RaiseInOutError(kAccessDenied);
 }
 
 }  // namespace
@@ -118,7 +115,7 @@ void TGameSoundConversion::Run() {
   }
 
   // The game file is replaced by the data: were it the WAV, the data would be gone.
-  if (SameFile(gamePath, wavPath)) {
+  if (gamePath == wavPath || IsSameExistingFile(gamePath, wavPath)) {
     messages_.PlainMessage(kSameFileRefused);
     return;
   }

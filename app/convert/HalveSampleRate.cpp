@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "FileIdentity.h"
+#include "FileChecks.h"
 #include "FileServices.h"
 #include "WavLayout.h"
 
@@ -73,7 +73,7 @@ void HalveSampleRate(const std::string& sourceName, const std::string& resultNam
   // the source under another name would be emptied before it was read.
   if (ReadWavLayout(source, layout) != 0 || layout.dataSize < 0 ||
       FileSeek(source, layout.dataOffset, soFromBeginning) != layout.dataOffset ||
-      SameFile(sourceName, resultName)) {
+      IsSameExistingFile(sourceName, resultName)) {
     FileClose(source);
     return;
   }

@@ -173,6 +173,39 @@ TEST_F(Settings, SectionAtEndWithoutLineEndGetsKeyOnItsOwnLine) {
   EXPECT_EQ(ReadFileBytes(Ini()), "[Directory]\nWav=/w/\n");
 }
 
+// A last line cut short after its CR: the CR is the line's ending, so the
+// line means the same before the write completes that ending and after.
+struct CutEndingCase {
+  const char* label;
+  const char* before;
+  const char* wavBefore;  // what ReadText gives before the write
+  const char* after;
+};
+
+void PrintTo(const CutEndingCase& c, std::ostream* os) { *os << c.label; }
+
+class LastLineEndingInCr : public Settings, public ::testing::WithParamInterface<CutEndingCase> {};
+
+TEST_P(LastLineEndingInCr, WrittenKeyReadsBackAndTheLineKeepsItsMeaning) {
+  const CutEndingCase& c = GetParam();
+  ASSERT_TRUE(WriteFileBytes(Ini(), c.before));
+  TIniFile ini(Ini());
+  EXPECT_EQ(ini.ReadText("Directory", "Wav", "-"), c.wavBefore);
+  ini.WriteText("Directory", "Wav", "/v/");
+  EXPECT_EQ(ReadFileBytes(Ini()), c.after);
+  EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), "/v/");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LastLineEndingInCr,
+    ::testing::Values(
+        CutEndingCase{"UnclosedSection", "[Directory\r", "-", "[Directory\r\nWav=/v/\r\n"},
+        CutEndingCase{"Section", "[Directory]\r", "-", "[Directory]\r\nWav=/v/\r\n"},
+        CutEndingCase{"KeyOutsideAnySection", "Wav=x\r", "-", "Wav=x\r\n[Directory]\r\nWav=/v/\r\n"},
+        CutEndingCase{"KeyInSectionOfLfFile", "[Directory]\nWav=x\r", "x", "[Directory]\nWav=/v/\r"},
+        CutEndingCase{"SectionAfterLfLine", "; mine\n[Directory]\r", "-", "; mine\n[Directory]\r\nWav=/v/\n"}),
+    [](const ::testing::TestParamInfo<CutEndingCase>& i) { return std::string(i.param.label); });
+
 TEST_F(Settings, EveryCallGoesToTheFile) {
   TIniFile ini(Ini());
   ini.WriteText("Directory", "Wav", "/mine/");
