@@ -54,7 +54,7 @@ class MonitorWatch {
     if (pipe_) pclose(pipe_);  // ends parec; the reader sees end of file
     if (reader_.joinable()) reader_.join();
   }
-  bool ok() const { return pipe_ != nullptr; }
+  bool Ok() const { return pipe_ != nullptr; }
   void Arm() {
     found_ = false;
     armed_ = true;
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
   player->OnNotify = [&](TMediaPlayer*) { command.MediaPlayer1Notify(); };
 
   MonitorWatch watch;
-  if (!watch.ok()) {
+  if (!watch.Ok()) {
     std::fprintf(stderr, "parec did not start\n");
     return 1;
   }

@@ -26,19 +26,19 @@ struct Stream {
   bool nonseekable;
 };
 
-Stream* self(void* user) { return static_cast<Stream*>(user); }
+Stream* Self(void* user) { return static_cast<Stream*>(user); }
 
 void OnOpen(void* user, MpegBool* nonseekable, void** context) {
-  *nonseekable = self(user)->nonseekable;
+  *nonseekable = Self(user)->nonseekable;
   *context = user;
 }
 void OnClose(void*, void*) {}
 void OnRestart(void* user, void*, MpegBool* res) {
-  self(user)->pos = 0;
+  Self(user)->pos = 0;
   *res = 1;
 }
 void OnRead(void* user, void*, void* buffer, int32_t bytesToRead, int32_t* bytesRead, MpegBool* res) {
-  Stream* s = self(user);
+  Stream* s = Self(user);
   const size_t n = bytesToRead > 0 ? std::min(static_cast<size_t>(bytesToRead), s->size - s->pos) : 0;
   if (n) std::memcpy(buffer, s->data + s->pos, n);
   s->pos += n;
@@ -46,7 +46,7 @@ void OnRead(void* user, void*, void* buffer, int32_t bytesToRead, int32_t* bytes
   *res = 1;
 }
 void OnSeek(void* user, void*, int32_t numbytes, int32_t moveMethod, int32_t* res) {
-  Stream* s = self(user);
+  Stream* s = Self(user);
   const int64_t base = moveMethod == 0 ? 0 : moveMethod == 1 ? static_cast<int64_t>(s->pos) : static_cast<int64_t>(s->size);
   const int64_t to = base + numbytes;
   if (moveMethod < 0 || moveMethod > 2 || to < 0 || to > static_cast<int64_t>(s->size)) {
@@ -56,7 +56,7 @@ void OnSeek(void* user, void*, int32_t numbytes, int32_t moveMethod, int32_t* re
   s->pos = static_cast<size_t>(to);
   *res = static_cast<int32_t>(to);
 }
-void OnGetSize(void* user, void*, int32_t* res) { *res = static_cast<int32_t>(self(user)->size); }
+void OnGetSize(void* user, void*, int32_t* res) { *res = static_cast<int32_t>(Self(user)->size); }
 
 uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }

@@ -8,7 +8,7 @@
 
 namespace {
 
-ssize_t readSome(int fd, unsigned char* out, size_t bytes) {
+ssize_t ReadSome(int fd, unsigned char* out, size_t bytes) {
   for (;;) {
     const ssize_t got = ::read(fd, out, bytes);
     if (got >= 0 || errno != EINTR) return got;
@@ -21,21 +21,21 @@ BufferedFile::BufferedFile(int fd) : fd_(fd), buffer_(new unsigned char[kBufferB
 
 BufferedFile::~BufferedFile() { ::close(fd_); }
 
-void BufferedFile::reset(off_t at) {
+void BufferedFile::Reset(off_t at) {
   pos_ = 0;
   end_ = 0;
   fileAt_ = at;
 }
 
-bool BufferedFile::rewind() { return seek(0, SEEK_SET) == 0; }
+bool BufferedFile::Rewind() { return Seek(0, SEEK_SET) == 0; }
 
-ssize_t BufferedFile::read(unsigned char* out, size_t bytes) {
+ssize_t BufferedFile::Read(unsigned char* out, size_t bytes) {
   size_t done = 0;
   while (done < bytes) {
     if (pos_ == end_) {
       // A request as large as the buffer goes straight to the caller's memory.
       const bool direct = bytes - done >= kBufferBytes;
-      const ssize_t got = direct ? readSome(fd_, out + done, bytes - done) : readSome(fd_, buffer_.get(), kBufferBytes);
+      const ssize_t got = direct ? ReadSome(fd_, out + done, bytes - done) : ReadSome(fd_, buffer_.get(), kBufferBytes);
       if (got < 0) return done > 0 ? static_cast<ssize_t>(done) : -1;
       if (got == 0) break;
       fileAt_ += got;
@@ -54,7 +54,7 @@ ssize_t BufferedFile::read(unsigned char* out, size_t bytes) {
   return static_cast<ssize_t>(done);
 }
 
-off_t BufferedFile::seek(off_t offset, int whence) {
+off_t BufferedFile::Seek(off_t offset, int whence) {
   const off_t bufferStart = fileAt_ - static_cast<off_t>(end_);
   off_t target;
   switch (whence) {
@@ -63,7 +63,7 @@ off_t BufferedFile::seek(off_t offset, int whence) {
     case SEEK_END: {
       const off_t at = ::lseek(fd_, offset, SEEK_END);
       if (at < 0) return -1;
-      reset(at);
+      Reset(at);
       return at;
     }
     default: return -1;
@@ -75,14 +75,14 @@ off_t BufferedFile::seek(off_t offset, int whence) {
   }
   const off_t at = ::lseek(fd_, target, SEEK_SET);
   if (at < 0) return -1;
-  reset(at);
+  Reset(at);
   return at;
 }
 
-ssize_t BufferedFile::readFn(void* handle, void* buffer, size_t bytes) {
-  return static_cast<BufferedFile*>(handle)->read(static_cast<unsigned char*>(buffer), bytes);
+ssize_t BufferedFile::ReadFn(void* handle, void* buffer, size_t bytes) {
+  return static_cast<BufferedFile*>(handle)->Read(static_cast<unsigned char*>(buffer), bytes);
 }
 
-off_t BufferedFile::seekFn(void* handle, off_t offset, int whence) {
-  return static_cast<BufferedFile*>(handle)->seek(offset, whence);
+off_t BufferedFile::SeekFn(void* handle, off_t offset, int whence) {
+  return static_cast<BufferedFile*>(handle)->Seek(offset, whence);
 }

@@ -20,20 +20,20 @@ class BufferedFile {
   BufferedFile& operator=(const BufferedFile&) = delete;
 
   // Back to the first byte. false when the file cannot seek.
-  bool rewind();
+  bool Rewind();
 
   // libmpg123 reader functions; `handle` is the BufferedFile. read returns
   // fewer bytes than asked only at the end of the file, -1 on an error.
-  static ssize_t readFn(void* handle, void* buffer, size_t bytes);
-  static off_t seekFn(void* handle, off_t offset, int whence);
+  static ssize_t ReadFn(void* handle, void* buffer, size_t bytes);
+  static off_t SeekFn(void* handle, off_t offset, int whence);
 
   static constexpr size_t kBufferBytes = size_t{1} << 16;
 
  private:
-  ssize_t read(unsigned char* out, size_t bytes);
-  off_t seek(off_t offset, int whence);
+  ssize_t Read(unsigned char* out, size_t bytes);
+  off_t Seek(off_t offset, int whence);
   // Drops the buffer: the file's offset is `at` and nothing is buffered.
-  void reset(off_t at);
+  void Reset(off_t at);
 
   int fd_;
   std::unique_ptr<unsigned char[]> buffer_;

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdio>
 
-bool CallbackSource::openStream() {
+bool CallbackSource::OpenStream() {
   MpegBool nonseek = 0;
   context = nullptr;
   if (open) open(user, &nonseek, &context);
@@ -12,27 +12,27 @@ bool CallbackSource::openStream() {
   return read != nullptr;
 }
 
-void CallbackSource::closeStream() {
+void CallbackSource::CloseStream() {
   if (!opened) return;
   opened = false;
   if (close) close(user, context);
 }
 
-bool CallbackSource::restartStream() {
+bool CallbackSource::RestartStream() {
   if (!restart) return false;
   MpegBool res = 0;
   restart(user, context, &res);
   return res != 0;
 }
 
-int64_t CallbackSource::size() {
+int64_t CallbackSource::Size() {
   if (!getSize) return -1;
   int32_t res = -1;
   getSize(user, context, &res);
   return res;
 }
 
-ssize_t CallbackSource::readFn(void* handle, void* buffer, size_t bytes) {
+ssize_t CallbackSource::ReadFn(void* handle, void* buffer, size_t bytes) {
   auto* self = static_cast<CallbackSource*>(handle);
   const int32_t want = bytes > INT32_MAX ? INT32_MAX : static_cast<int32_t>(bytes);
   int32_t got = 0;
@@ -47,7 +47,7 @@ ssize_t CallbackSource::readFn(void* handle, void* buffer, size_t bytes) {
   return got;
 }
 
-off_t CallbackSource::seekFn(void* handle, off_t offset, int whence) {
+off_t CallbackSource::SeekFn(void* handle, off_t offset, int whence) {
   auto* self = static_cast<CallbackSource*>(handle);
   if (self->nonseekable || offset < INT32_MIN || offset > INT32_MAX) return -1;
   int32_t method;

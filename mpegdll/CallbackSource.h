@@ -36,15 +36,15 @@ struct CallbackSource {
 
   // Calls "open"; false when the source cannot be read at all (no read
   // callback).
-  bool openStream();
+  bool OpenStream();
   // Calls "close" once, if "open" was called.
-  void closeStream();
+  void CloseStream();
   // Calls "restart"; false when the stream cannot be rewound.
-  bool restartStream();
+  bool RestartStream();
   // Size in bytes, or -1.
-  int64_t size();
+  int64_t Size();
 
   // libmpg123 reader functions; `handle` is the CallbackSource.
-  static ssize_t readFn(void* handle, void* buffer, size_t bytes);
-  static off_t seekFn(void* handle, off_t offset, int whence);
+  static ssize_t ReadFn(void* handle, void* buffer, size_t bytes);
+  static off_t SeekFn(void* handle, off_t offset, int whence);
 };

@@ -38,7 +38,7 @@ struct Engine::Stream {
       mpg123_close(mh);
       mpg123_delete(mh);
     }
-    if (source) source->closeStream();
+    if (source) source->CloseStream();
   }
 };
 
@@ -70,14 +70,14 @@ struct Engine::PlayParams {
 
 namespace {
 
-void storeFlag(uint8_t* flag, uint8_t value) {
+void StoreFlag(uint8_t* flag, uint8_t value) {
   if (flag) __atomic_store_n(flag, value, __ATOMIC_RELEASE);
 }
 
 // Opens a named input for reading without ever waiting: a FIFO without a
 // writer, or a device, would hold the caller's thread in open() or in the
 // decoder's first read, so only regular files are taken. -1 when refused.
-int openRegularFile(const char* name, FileId* id, int64_t* bytes) {
+int OpenRegularFile(const char* name, FileId* id, int64_t* bytes) {
   const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st {};
@@ -96,7 +96,7 @@ struct BitrateRange {
   int low;
   int high;
 };
-BitrateRange frameBitrates(const mpg123_frameinfo& info) {
+BitrateRange FrameBitrates(const mpg123_frameinfo& info) {
   const bool mpeg1 = info.version == MPG123_1_0;
   switch (info.layer) {
     case 1: return mpeg1 ? BitrateRange{32, 448} : BitrateRange{32, 256};
@@ -108,14 +108,14 @@ BitrateRange frameBitrates(const mpg123_frameinfo& info) {
 // An encoder's info frame gives the frame count that the decoder takes as the
 // length. A count that no bit rate can fit into the file's size (a corrupted
 // frame, or a file cut short by far) is not believed.
-bool frameCountFitsFile(mpg123_handle* mh, const mpg123_frameinfo& info, int64_t fileBytes) {
+bool FrameCountFitsFile(mpg123_handle* mh, const mpg123_frameinfo& info, int64_t fileBytes) {
   const off_t frames = mpg123_framelength(mh);
   const int spf = mpg123_spf(mh);
   if (fileBytes <= 0) return true;  // a caller's stream of unknown size
   if (frames <= 0 || spf <= 0 || info.rate <= 0) return false;
   const double seconds = static_cast<double>(frames) * spf / static_cast<double>(info.rate);
   const double kbps = static_cast<double>(fileBytes) * 8 / seconds / 1000;
-  const BitrateRange range = frameBitrates(info);
+  const BitrateRange range = FrameBitrates(info);
   // Tags add to the file's size, padding slots to the frames: a little room
   // on both sides.
   return kbps >= range.low * 0.95 && kbps <= range.high * 1.05;
@@ -127,27 +127,27 @@ Engine::Engine() = default;
 
 Engine::~Engine() {
   std::lock_guard<std::mutex> lock(api_);
-  endPlayback();
+  EndPlayback();
   stream_.reset();
 }
 
-void Engine::beginCall() {
+void Engine::BeginCall() {
   int32_t pending = pending_.load(std::memory_order_relaxed);
   if (pending != 0) pending = pending_.exchange(0, std::memory_order_acq_rel);
   error_.store(pending, std::memory_order_relaxed);
 }
 
-int32_t Engine::toMs(int64_t samples) const {
+int32_t Engine::ToMs(int64_t samples) const {
   if (!stream_ || stream_->rate <= 0 || samples < 0) return 0;
   const int64_t ms = samples * 1000 / stream_->rate;
   return ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
 }
 
-int64_t Engine::toSamples(int32_t ms) const { return static_cast<int64_t>(ms) * stream_->rate / 1000; }
+int64_t Engine::ToSamples(int32_t ms) const { return static_cast<int64_t>(ms) * stream_->rate / 1000; }
 
-void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& callbacks) {
+void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& callbacks) {
   std::lock_guard<std::mutex> lock(api_);
-  endPlayback();
+  EndPlayback();
   stream_.reset();
   mode_.store(MPEGDLL_MODE_CLOSED);
   pos_.store(-1);
@@ -155,7 +155,7 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   auto s = std::make_unique<Stream>();
   int err = MPG123_OK;
   s->mh = mpg123_new(nullptr, &err);
-  if (!s->mh) return fail(MPEGDLL_ERR_DECODER);
+  if (!s->mh) return Fail(MPEGDLL_ERR_DECODER);
   mpg123_param(s->mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
   // Lock the output format before the first frame: 16-bit stereo at any
   // rate, so the decoder never switches encoding or channel count mid-stream
@@ -169,20 +169,20 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   int64_t fileBytes = -1;
   if (sourceFlag == 1) {
     s->source = std::make_unique<CallbackSource>(callbacks);
-    if (!s->source->openStream()) return fail(MPEGDLL_ERR_INPUT);
-    if (mpg123_replace_reader_handle(s->mh, &CallbackSource::readFn, &CallbackSource::seekFn, nullptr) != MPG123_OK)
-      return fail(MPEGDLL_ERR_DECODER);
-    if (mpg123_open_handle(s->mh, s->source.get()) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
-    fileBytes = s->source->size();
+    if (!s->source->OpenStream()) return Fail(MPEGDLL_ERR_INPUT);
+    if (mpg123_replace_reader_handle(s->mh, &CallbackSource::ReadFn, &CallbackSource::SeekFn, nullptr) != MPG123_OK)
+      return Fail(MPEGDLL_ERR_DECODER);
+    if (mpg123_open_handle(s->mh, s->source.get()) != MPG123_OK) return Fail(MPEGDLL_ERR_INPUT);
+    fileBytes = s->source->Size();
     if (fileBytes > 0) mpg123_set_filesize(s->mh, static_cast<off_t>(fileBytes));
   } else {
-    if (!name || !*name) return fail(MPEGDLL_ERR_INPUT);
-    const int fd = openRegularFile(name, &s->fileId, &fileBytes);
-    if (fd < 0) return fail(MPEGDLL_ERR_INPUT);
+    if (!name || !*name) return Fail(MPEGDLL_ERR_INPUT);
+    const int fd = OpenRegularFile(name, &s->fileId, &fileBytes);
+    if (fd < 0) return Fail(MPEGDLL_ERR_INPUT);
     s->file = std::make_unique<BufferedFile>(fd);
-    if (mpg123_replace_reader_handle(s->mh, &BufferedFile::readFn, &BufferedFile::seekFn, nullptr) != MPG123_OK)
-      return fail(MPEGDLL_ERR_DECODER);
-    if (mpg123_open_handle(s->mh, s->file.get()) != MPG123_OK) return fail(MPEGDLL_ERR_INPUT);
+    if (mpg123_replace_reader_handle(s->mh, &BufferedFile::ReadFn, &BufferedFile::SeekFn, nullptr) != MPG123_OK)
+      return Fail(MPEGDLL_ERR_DECODER);
+    if (mpg123_open_handle(s->mh, s->file.get()) != MPG123_OK) return Fail(MPEGDLL_ERR_INPUT);
     mpg123_set_filesize(s->mh, static_cast<off_t>(fileBytes));
   }
 
@@ -191,7 +191,7 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   int channels = 0;
   int encoding = 0;
   if (mpg123_getformat(s->mh, &s->rate, &channels, &encoding) != MPG123_OK || s->rate <= 0)
-    return fail(MPEGDLL_ERR_INPUT);
+    return Fail(MPEGDLL_ERR_INPUT);
   mpg123_info(s->mh, &s->info);
   // The length must be exact, or the caller's progress display stops short
   // of the end or never reaches it. An encoder's info frame with its delay
@@ -204,7 +204,7 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   long encoderDelay = -1;
   double ignored = 0;
   mpg123_getstate(s->mh, MPG123_ENC_DELAY, &encoderDelay, &ignored);
-  if (encoderDelay < 0 || !frameCountFitsFile(s->mh, s->info, fileBytes)) {
+  if (encoderDelay < 0 || !FrameCountFitsFile(s->mh, s->info, fileBytes)) {
     if (mpg123_scan(s->mh) == MPG123_OK) s->atStart = false;
   }
   const off_t length = mpg123_length(s->mh);
@@ -214,23 +214,23 @@ void Engine::open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   mode_.store(MPEGDLL_MODE_STOPPED);
 }
 
-int32_t Engine::play(int32_t startMs, int32_t endMs, uint8_t* endFlag) {
+int32_t Engine::Play(int32_t startMs, int32_t endMs, uint8_t* endFlag) {
   std::lock_guard<std::mutex> lock(api_);
   const int32_t mode = mode_.load();
   if (!stream_ || mode == MPEGDLL_MODE_PLAYING || mode == MPEGDLL_MODE_PAUSED || startMs < 0 ||
       (endMs > 0 && endMs <= startMs)) {
-    fail(MPEGDLL_ERR_MODE);
+    Fail(MPEGDLL_ERR_MODE);
     return 1;
   }
-  endPlayback();
+  EndPlayback();
   stream_->played = true;
   stream_->startMs = startMs;
   stream_->endMs = endMs > 0 ? endMs : 0;
   stream_->endFlag = endFlag;
-  return startPlayback();
+  return StartPlayback();
 }
 
-int32_t Engine::rewind(int64_t sample) {
+int32_t Engine::Rewind(int64_t sample) {
   Stream& s = *stream_;
   if (sample == 0 && s.atStart) return 0;
   if (mpg123_seek(s.mh, static_cast<off_t>(sample), SEEK_SET) >= 0) return 0;
@@ -239,16 +239,16 @@ int32_t Engine::rewind(int64_t sample) {
   // "restart". The decoder then reaches a later start by reading forward.
   mpg123_close(s.mh);
   if (s.source) {
-    if (!s.source->restartStream()) return MPEGDLL_ERR_NONSEEKABLE;
+    if (!s.source->RestartStream()) return MPEGDLL_ERR_NONSEEKABLE;
     if (mpg123_open_handle(s.mh, s.source.get()) != MPG123_OK) return MPEGDLL_ERR_INPUT;
-  } else if (!s.file->rewind() || mpg123_open_handle(s.mh, s.file.get()) != MPG123_OK) {
+  } else if (!s.file->Rewind() || mpg123_open_handle(s.mh, s.file.get()) != MPG123_OK) {
     return MPEGDLL_ERR_INPUT;
   }
   if (sample > 0 && mpg123_seek(s.mh, static_cast<off_t>(sample), SEEK_SET) < 0) return MPEGDLL_ERR_NONSEEKABLE;
   return 0;
 }
 
-int32_t Engine::startPlayback() {
+int32_t Engine::StartPlayback() {
   Stream& s = *stream_;
   PlayParams p{};
   p.mh = s.mh;
@@ -258,16 +258,16 @@ int32_t Engine::startPlayback() {
   p.fileName = fileName_;
   p.sndDevice = sndDevice_;
   p.priority = priority_;
-  p.startSample = toSamples(s.startMs);
-  p.endSample = s.endMs > 0 ? toSamples(s.endMs) : -1;
+  p.startSample = ToSamples(s.startMs);
+  p.endSample = s.endMs > 0 ? ToSamples(s.endMs) : -1;
   p.endFlag = s.endFlag;
   if (p.device == MPEGDLL_DEVICE_PCMFILE && !s.decodeBuffer)
     s.decodeBuffer.reset(new unsigned char[mpg123_safe_buffer()]);
   p.decodeBuffer = s.decodeBuffer.get();
   p.input = s.fileId;
 
-  if (const int32_t code = rewind(p.startSample)) {
-    fail(code);
+  if (const int32_t code = Rewind(p.startSample)) {
+    Fail(code);
     return 1;
   }
   s.atStart = false;
@@ -279,15 +279,15 @@ int32_t Engine::startPlayback() {
   // Playing before the thread exists: a short range can end (mode 4) before
   // this function returns.
   const int32_t oldMode = mode_.exchange(MPEGDLL_MODE_PLAYING);
-  storeFlag(p.endFlag, 0);
+  StoreFlag(p.endFlag, 0);
   auto pb = std::make_unique<Playback>();
   Playback* raw = pb.get();
   try {
-    pb->thread = std::thread([this, raw, p] { playLoop(raw, p); });
+    pb->thread = std::thread([this, raw, p] { PlayLoop(raw, p); });
   } catch (const std::system_error&) {
     pos_.store(oldPos);
     mode_.store(oldMode);
-    fail(MPEGDLL_ERR_DECODER);
+    Fail(MPEGDLL_ERR_DECODER);
     return 1;
   }
   int32_t startError;
@@ -300,22 +300,22 @@ int32_t Engine::startPlayback() {
     pb->thread.join();
     pos_.store(oldPos);
     mode_.store(oldMode);
-    fail(startError);
+    Fail(startError);
     return 1;
   }
   playback_ = std::move(pb);
   return 0;
 }
 
-void Engine::playLoop(Playback* pb, const PlayParams& p) {
-  applyThreadPriority(p.priority);
+void Engine::PlayLoop(Playback* pb, const PlayParams& p) {
+  ApplyThreadPriority(p.priority);
   std::unique_ptr<Sink> sink;
   if (p.device == MPEGDLL_DEVICE_PCMFILE) {
     auto file = std::make_unique<WavFileSink>(p.fileName, p.rate, p.input);
-    if (file->ok()) sink = std::move(file);
+    if (file->Ok()) sink = std::move(file);
   } else {
     auto device = std::make_unique<DeviceSink>(p.sndDevice, p.rate);
-    if (device->ok()) sink = std::move(device);
+    if (device->Ok()) sink = std::move(device);
   }
   {
     std::lock_guard<std::mutex> lock(pb->m);
@@ -346,12 +346,12 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
       break;
     }
     if (pb->paused.load(std::memory_order_relaxed)) {
-      sink->pause();
+      sink->Pause();
       {
         std::unique_lock<std::mutex> lock(pb->m);
         pb->cv.wait(lock, [pb] { return !pb->paused.load() || pb->stop.load(); });
       }
-      sink->resume();
+      sink->Resume();
       continue;
     }
     const int64_t seekTo = pb->seekTo.load(std::memory_order_relaxed) >= 0 ? pb->seekTo.exchange(-1) : -1;
@@ -369,7 +369,7 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
     off_t frameNum = 0;
     unsigned char* audio = nullptr;
     size_t bytes = 0;
-    if (direct) mpg123_replace_buffer(p.mh, direct->room(block), block);
+    if (direct) mpg123_replace_buffer(p.mh, direct->Room(block), block);
     const int r = mpg123_decode_frame(p.mh, &frameNum, &audio, &bytes);
     if (r == MPG123_NEW_FORMAT) {
       long newRate = 0;
@@ -377,7 +377,7 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
       int encoding = 0;
       mpg123_getformat(p.mh, &newRate, &channels, &encoding);
       if (newRate != rate) {
-        if (!sink->changeRate(newRate)) {
+        if (!sink->ChangeRate(newRate)) {
           error = MPEGDLL_ERR_OUTPUT;
           break;
         }
@@ -403,7 +403,7 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
     size_t frames = bytes / 4;
     if (p.endSample >= 0 && sample + static_cast<int64_t>(frames) > p.endSample)
       frames = static_cast<size_t>(p.endSample - sample);
-    if (!sink->write(audio, frames * 4)) {
+    if (!sink->Write(audio, frames * 4)) {
       error = MPEGDLL_ERR_OUTPUT;
       break;
     }
@@ -411,15 +411,15 @@ void Engine::playLoop(Playback* pb, const PlayParams& p) {
     publish();
   }
   if (direct) mpg123_replace_buffer(p.mh, p.decodeBuffer, block);
-  if (!sink->finish(interrupted) && error == 0) error = MPEGDLL_ERR_OUTPUT;
+  if (!sink->Finish(interrupted) && error == 0) error = MPEGDLL_ERR_OUTPUT;
   if (toFile) fileDecoding_.store(false);
   sink.reset();
   if (error != 0) pending_.store(error);
   if (!pb->stop.load()) mode_.store(MPEGDLL_MODE_ENDED);
-  storeFlag(p.endFlag, 1);
+  StoreFlag(p.endFlag, 1);
 }
 
-int32_t Engine::currentPos() {
+int32_t Engine::CurrentPos() {
   int32_t pos = pos_.load(std::memory_order_relaxed);
   if (pos == lastPolledPos_ && fileDecoding_.load(std::memory_order_relaxed)) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -429,7 +429,7 @@ int32_t Engine::currentPos() {
   return pos;
 }
 
-void Engine::endPlayback() {
+void Engine::EndPlayback() {
   if (!playback_) return;
   playback_->stop.store(true);
   {
@@ -440,11 +440,11 @@ void Engine::endPlayback() {
   playback_.reset();
 }
 
-void Engine::pause(int32_t flag) {
+void Engine::Pause(int32_t flag) {
   std::lock_guard<std::mutex> lock(api_);
   const bool resume = (flag & 0xff) != 0;
   if (!playback_) {
-    if (!resume) fail(MPEGDLL_ERR_MODE);
+    if (!resume) Fail(MPEGDLL_ERR_MODE);
     return;
   }
   if (resume) {
@@ -461,34 +461,34 @@ void Engine::pause(int32_t flag) {
   if (mode_.compare_exchange_strong(expected, MPEGDLL_MODE_PAUSED)) {
     playback_->paused.store(true);
   } else if (expected != MPEGDLL_MODE_PAUSED) {
-    fail(MPEGDLL_ERR_MODE);  // the playback has already ended
+    Fail(MPEGDLL_ERR_MODE);  // the playback has already ended
   }
 }
 
-void Engine::stop() {
+void Engine::Stop() {
   std::lock_guard<std::mutex> lock(api_);
-  if (!stream_) return fail(MPEGDLL_ERR_MODE);
-  endPlayback();
+  if (!stream_) return Fail(MPEGDLL_ERR_MODE);
+  EndPlayback();
   mode_.store(MPEGDLL_MODE_STOPPED);
 }
 
-void Engine::restart() {
+void Engine::Restart() {
   std::lock_guard<std::mutex> lock(api_);
-  if (!stream_ || !stream_->played) return fail(MPEGDLL_ERR_MODE);
-  endPlayback();
+  if (!stream_ || !stream_->played) return Fail(MPEGDLL_ERR_MODE);
+  EndPlayback();
   mode_.store(MPEGDLL_MODE_STOPPED);
-  startPlayback();
+  StartPlayback();
 }
 
-void Engine::close() {
+void Engine::Close() {
   std::lock_guard<std::mutex> lock(api_);
-  endPlayback();
+  EndPlayback();
   stream_.reset();
   pos_.store(-1);
   mode_.store(MPEGDLL_MODE_CLOSED);
 }
 
-bool Engine::resetPlayerMode() {
+bool Engine::ResetPlayerMode() {
   std::lock_guard<std::mutex> lock(api_);
   const int32_t mode = mode_.load();
   if (mode == MPEGDLL_MODE_PLAYING || mode == MPEGDLL_MODE_PAUSED) return false;
@@ -500,52 +500,52 @@ bool Engine::resetPlayerMode() {
   return true;
 }
 
-void Engine::setPriority(int32_t priority) {
+void Engine::SetPriority(int32_t priority) {
   std::lock_guard<std::mutex> lock(api_);
   priority_ = priority;
 }
 
-void Engine::setOutputDevice(int32_t device, const char* fileName) {
+void Engine::SetOutputDevice(int32_t device, const char* fileName) {
   std::lock_guard<std::mutex> lock(api_);
-  if (device != MPEGDLL_DEVICE_WAVEMAPPER && device != MPEGDLL_DEVICE_PCMFILE) return fail(MPEGDLL_ERR_OUTPUT);
+  if (device != MPEGDLL_DEVICE_WAVEMAPPER && device != MPEGDLL_DEVICE_PCMFILE) return Fail(MPEGDLL_ERR_OUTPUT);
   device_ = device;
   fileName_ = fileName ? fileName : "";
 }
 
-void Engine::setSndDevice(int32_t device) {
+void Engine::SetSndDevice(int32_t device) {
   std::lock_guard<std::mutex> lock(api_);
   sndDevice_ = device;
 }
 
-int32_t Engine::length() {
+int32_t Engine::Length() {
   std::lock_guard<std::mutex> lock(api_);
-  return stream_ ? toMs(stream_->lengthSamples) : 0;
+  return stream_ ? ToMs(stream_->lengthSamples) : 0;
 }
 
-int32_t Engine::frequency() {
+int32_t Engine::Frequency() {
   std::lock_guard<std::mutex> lock(api_);
   return stream_ ? static_cast<int32_t>(stream_->info.rate) : 0;
 }
 
-int32_t Engine::bitrate() {
+int32_t Engine::Bitrate() {
   std::lock_guard<std::mutex> lock(api_);
   return stream_ ? stream_->info.bitrate : 0;
 }
 
-int32_t Engine::stereoMode() {
+int32_t Engine::StereoMode() {
   std::lock_guard<std::mutex> lock(api_);
   return stream_ ? static_cast<int32_t>(stream_->info.mode) : 0;
 }
 
-int32_t Engine::layer() {
+int32_t Engine::Layer() {
   std::lock_guard<std::mutex> lock(api_);
   return stream_ ? stream_->info.layer : 0;
 }
 
-void Engine::seek(int32_t ms) {
+void Engine::Seek(int32_t ms) {
   std::lock_guard<std::mutex> lock(api_);
   const int32_t mode = mode_.load();
   if (!stream_ || !playback_ || ms < 0 || (mode != MPEGDLL_MODE_PLAYING && mode != MPEGDLL_MODE_PAUSED))
-    return fail(MPEGDLL_ERR_MODE);
-  playback_->seekTo.store(toSamples(ms));
+    return Fail(MPEGDLL_ERR_MODE);
+  playback_->seekTo.store(ToSamples(ms));
 }

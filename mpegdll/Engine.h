@@ -27,44 +27,44 @@ class Engine {
 
   // Starts an entry: the error code becomes 0, or the error a finished
   // playback left behind. Every entry but LastError calls it first.
-  void beginCall();
-  void fail(int32_t code) { error_.store(code, std::memory_order_relaxed); }
+  void BeginCall();
+  void Fail(int32_t code) { error_.store(code, std::memory_order_relaxed); }
 
-  void open(const char* name, int32_t sourceFlag, const CallbackSource& callbacks);
-  void pause(int32_t flag);
-  void restart();
-  void stop();
-  void setPriority(int32_t priority);
-  void setOutputDevice(int32_t device, const char* fileName);
-  int32_t play(int32_t startMs, int32_t endMs, uint8_t* endFlag);
-  void close();
-  int32_t playerMode() const { return mode_.load(std::memory_order_acquire); }
+  void Open(const char* name, int32_t sourceFlag, const CallbackSource& callbacks);
+  void Pause(int32_t flag);
+  void Restart();
+  void Stop();
+  void SetPriority(int32_t priority);
+  void SetOutputDevice(int32_t device, const char* fileName);
+  int32_t Play(int32_t startMs, int32_t endMs, uint8_t* endFlag);
+  void Close();
+  int32_t PlayerMode() const { return mode_.load(std::memory_order_acquire); }
   // While a PCM-file decode runs, a caller polling back to back (the MP3
   // command does) would take the processor from the decoder: then a call
   // that finds the position where the previous call left it sleeps 1 ms.
-  int32_t currentPos();
-  int32_t length();
-  bool resetPlayerMode();
-  void setSndDevice(int32_t device);
-  int32_t lastError() const { return error_.load(std::memory_order_relaxed); }
-  int32_t frequency();
-  int32_t bitrate();
-  int32_t stereoMode();
-  int32_t layer();
-  void seek(int32_t ms);
+  int32_t CurrentPos();
+  int32_t Length();
+  bool ResetPlayerMode();
+  void SetSndDevice(int32_t device);
+  int32_t LastError() const { return error_.load(std::memory_order_relaxed); }
+  int32_t Frequency();
+  int32_t Bitrate();
+  int32_t StereoMode();
+  int32_t Layer();
+  void Seek(int32_t ms);
 
  private:
   struct Stream;
   struct Playback;
   struct PlayParams;
 
-  int32_t startPlayback();
+  int32_t StartPlayback();
   // Asks a running playback to end and waits for its thread.
-  void endPlayback();
-  int32_t rewind(int64_t sample);
-  void playLoop(Playback* pb, const PlayParams& p);
-  int32_t toMs(int64_t samples) const;
-  int64_t toSamples(int32_t ms) const;
+  void EndPlayback();
+  int32_t Rewind(int64_t sample);
+  void PlayLoop(Playback* pb, const PlayParams& p);
+  int32_t ToMs(int64_t samples) const;
+  int64_t ToSamples(int32_t ms) const;
 
   std::mutex api_;  // serialises the entries that change state
   std::unique_ptr<Stream> stream_;

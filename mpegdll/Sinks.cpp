@@ -19,7 +19,7 @@ constexpr unsigned kHeaderBytes = 44;
 // The RIFF size (36 + data) must fit its 32 bits; whole frames only.
 constexpr uint64_t kMaxData = (std::numeric_limits<uint32_t>::max() - 36) & ~uint64_t{3};
 
-uint64_t maxDataBytes() {
+uint64_t MaxDataBytes() {
 #ifdef MPEGDLL_TEST_HOOKS
   // A build for the tests only: the limit's handling is tried without
   // writing 4 GiB.
@@ -31,7 +31,7 @@ uint64_t maxDataBytes() {
 // Opens the output without waiting on a FIFO that has no reader, and takes
 // only a regular file that may be written and is not the input. -1: refused,
 // nothing changed. *existed: the file was there before.
-int openOutput(const std::string& path, const FileId& input, bool* existed) {
+int OpenOutput(const std::string& path, const FileId& input, bool* existed) {
   constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_CLOEXEC;
   *existed = false;
   int fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
@@ -52,16 +52,16 @@ int openOutput(const std::string& path, const FileId& input, bool* existed) {
   return fd;
 }
 
-void put16(unsigned char* p, uint16_t v) {
+void Put16(unsigned char* p, uint16_t v) {
   p[0] = static_cast<unsigned char>(v);
   p[1] = static_cast<unsigned char>(v >> 8);
 }
 
-void put32(unsigned char* p, uint32_t v) {
+void Put32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
-bool writeAll(int fd, const unsigned char* p, size_t n) {
+bool WriteAll(int fd, const unsigned char* p, size_t n) {
   while (n > 0) {
     ssize_t w = ::write(fd, p, n);
     if (w < 0) {
@@ -75,7 +75,7 @@ bool writeAll(int fd, const unsigned char* p, size_t n) {
   return true;
 }
 
-bool pwriteAll(int fd, const unsigned char* p, size_t n, off_t at) {
+bool PwriteAll(int fd, const unsigned char* p, size_t n, off_t at) {
   while (n > 0) {
     ssize_t w = ::pwrite(fd, p, n, at);
     if (w < 0) {
@@ -90,41 +90,41 @@ bool pwriteAll(int fd, const unsigned char* p, size_t n, off_t at) {
   return true;
 }
 
-void header(unsigned char* h, long rate, uint64_t dataBytes) {
+void Header(unsigned char* h, long rate, uint64_t dataBytes) {
   const uint32_t data = static_cast<uint32_t>(dataBytes);
   std::memcpy(h, "RIFF", 4);
-  put32(h + 4, 36 + data);
+  Put32(h + 4, 36 + data);
   std::memcpy(h + 8, "WAVEfmt ", 8);
-  put32(h + 16, 16);
-  put16(h + 20, 1);
-  put16(h + 22, 2);
-  put32(h + 24, static_cast<uint32_t>(rate));
-  put32(h + 28, static_cast<uint32_t>(rate) * 4);
-  put16(h + 32, 4);
-  put16(h + 34, 16);
+  Put32(h + 16, 16);
+  Put16(h + 20, 1);
+  Put16(h + 22, 2);
+  Put32(h + 24, static_cast<uint32_t>(rate));
+  Put32(h + 28, static_cast<uint32_t>(rate) * 4);
+  Put16(h + 32, 4);
+  Put16(h + 34, 16);
   std::memcpy(h + 36, "data", 4);
-  put32(h + 40, data);
+  Put32(h + 40, data);
 }
 
 }  // namespace
 
 WavFileSink::WavFileSink(const std::string& path, long rate, const FileId& input)
-    : rate_(rate), maxData_(maxDataBytes()) {
+    : rate_(rate), maxData_(MaxDataBytes()) {
   if (path.empty()) return;
   // Emptying an old file can wait for the disk (its last writing may still
   // be under way), so the writer does it while the decoder starts.
   bool existed = false;
-  fd_ = openOutput(path, input, &existed);
+  fd_ = OpenOutput(path, input, &existed);
   if (fd_ < 0) return;
   struct stat st {};
   replacing_ = existed && ::fstat(fd_, &st) == 0 && st.st_size > 0;
   for (Slot& slot : slots_) slot.data.reset(new unsigned char[kWriteBuffer]);
   // Provisional header with zero sizes, so even a file left by a crash is a
   // readable (empty) WAV.
-  header(slots_[0].data.get(), rate_, 0);
+  Header(slots_[0].data.get(), rate_, 0);
   slots_[0].fill = kHeaderBytes;
   try {
-    writer_ = std::thread([this] { writerLoop(); });
+    writer_ = std::thread([this] { WriterLoop(); });
   } catch (const std::system_error&) {
     // Without a thread to spare, the playing thread writes each buffer itself.
     if (replacing_ && ::ftruncate(fd_, 0) != 0) {
@@ -135,11 +135,11 @@ WavFileSink::WavFileSink(const std::string& path, long rate, const FileId& input
 }
 
 WavFileSink::~WavFileSink() {
-  stopWriter();
+  StopWriter();
   if (fd_ >= 0) ::close(fd_);
 }
 
-void WavFileSink::writerLoop() {
+void WavFileSink::WriterLoop() {
   if (replacing_ && ::ftruncate(fd_, 0) != 0) failed_.store(true, std::memory_order_relaxed);
   off_t at = 0;
   std::unique_lock<std::mutex> lock(m_);
@@ -148,7 +148,7 @@ void WavFileSink::writerLoop() {
     if (written_ == submitted_) return;
     Slot& slot = slots_[written_ % kSlots];
     lock.unlock();
-    if (!failed_.load(std::memory_order_relaxed) && !writeAll(fd_, slot.data.get(), slot.fill))
+    if (!failed_.load(std::memory_order_relaxed) && !WriteAll(fd_, slot.data.get(), slot.fill))
       failed_.store(true, std::memory_order_relaxed);
     // File systems flush a file that was emptied and written again when it
     // is closed, which would hold up the end. Starting the disk writes of
@@ -161,7 +161,7 @@ void WavFileSink::writerLoop() {
   }
 }
 
-void WavFileSink::stopWriter() {
+void WavFileSink::StopWriter() {
   if (!writer_.joinable()) return;
   {
     std::lock_guard<std::mutex> lock(m_);
@@ -171,10 +171,10 @@ void WavFileSink::stopWriter() {
   writer_.join();
 }
 
-void WavFileSink::submit() {
+void WavFileSink::Submit() {
   Slot& slot = slots_[submitted_ % kSlots];
   if (!writer_.joinable()) {
-    if (!failed_.load(std::memory_order_relaxed) && !writeAll(fd_, slot.data.get(), slot.fill))
+    if (!failed_.load(std::memory_order_relaxed) && !WriteAll(fd_, slot.data.get(), slot.fill))
       failed_.store(true, std::memory_order_relaxed);
     ++submitted_;
     ++written_;
@@ -187,13 +187,13 @@ void WavFileSink::submit() {
   slots_[submitted_ % kSlots].fill = 0;
 }
 
-unsigned char* WavFileSink::room(size_t bytes) {
-  if (kWriteBuffer - slots_[submitted_ % kSlots].fill < bytes) submit();
+unsigned char* WavFileSink::Room(size_t bytes) {
+  if (kWriteBuffer - slots_[submitted_ % kSlots].fill < bytes) Submit();
   Slot& slot = slots_[submitted_ % kSlots];
   return slot.data.get() + slot.fill;
 }
 
-bool WavFileSink::write(const unsigned char* pcm, size_t bytes) {
+bool WavFileSink::Write(const unsigned char* pcm, size_t bytes) {
   if (failed_.load(std::memory_order_relaxed)) return false;
   if (dataBytes_ + bytes > maxData_) {
     failed_.store(true, std::memory_order_relaxed);
@@ -204,26 +204,26 @@ bool WavFileSink::write(const unsigned char* pcm, size_t bytes) {
     Slot& slot = slots_[submitted_ % kSlots];
     const size_t room = kWriteBuffer - slot.fill;
     const size_t n = bytes < room ? bytes : room;
-    // Frames the decoder put into room() are in place already, or a little
+    // Frames the decoder put into Room() are in place already, or a little
     // further on when it dropped some from the front.
     if (pcm != slot.data.get() + slot.fill) std::memmove(slot.data.get() + slot.fill, pcm, n);
     slot.fill += n;
     pcm += n;
     bytes -= n;
-    if (slot.fill == kWriteBuffer) submit();
+    if (slot.fill == kWriteBuffer) Submit();
   }
   return true;
 }
 
-bool WavFileSink::finish(bool) {
+bool WavFileSink::Finish(bool) {
   if (fd_ < 0) return false;
-  if (slots_[submitted_ % kSlots].fill > 0) submit();
-  stopWriter();
+  if (slots_[submitted_ % kSlots].fill > 0) Submit();
+  StopWriter();
   bool good = !failed_.load();
   if (good) {
     unsigned char h[kHeaderBytes];
-    header(h, rate_, dataBytes_);
-    good = pwriteAll(fd_, h, sizeof h, 0);
+    Header(h, rate_, dataBytes_);
+    good = PwriteAll(fd_, h, sizeof h, 0);
   }
   // close() can report a deferred write error (network file systems).
   if (::close(fd_) != 0) good = false;
@@ -264,24 +264,24 @@ DeviceSink::~DeviceSink() {
   if (ao_) out123_del(ao_);
 }
 
-bool DeviceSink::write(const unsigned char* pcm, size_t bytes) {
+bool DeviceSink::Write(const unsigned char* pcm, size_t bytes) {
   // out123_play may change the buffer in place (mute, byte order); the
   // decoder's buffer is refilled before it is used again, so that is safe.
   size_t played = out123_play(ao_, const_cast<unsigned char*>(pcm), bytes);
   return played == bytes;
 }
 
-bool DeviceSink::changeRate(long rate) {
+bool DeviceSink::ChangeRate(long rate) {
   out123_drain(ao_);
   out123_stop(ao_);
   return out123_start(ao_, rate, 2, MPG123_ENC_SIGNED_16) == 0;
 }
 
-void DeviceSink::pause() { out123_pause(ao_); }
+void DeviceSink::Pause() { out123_pause(ao_); }
 
-void DeviceSink::resume() { out123_continue(ao_); }
+void DeviceSink::Resume() { out123_continue(ao_); }
 
-bool DeviceSink::finish(bool interrupted) {
+bool DeviceSink::Finish(bool interrupted) {
   if (interrupted)
     out123_drop(ao_);
   else

@@ -28,47 +28,47 @@ class Sink {
  public:
   virtual ~Sink() = default;
   // false: the output failed (the playback ends with code 5).
-  virtual bool write(const unsigned char* pcm, size_t bytes) = 0;
+  virtual bool Write(const unsigned char* pcm, size_t bytes) = 0;
   // The stream's rate changed in the middle of the stream.
-  virtual bool changeRate(long rate) = 0;
-  virtual void pause() {}
-  virtual void resume() {}
+  virtual bool ChangeRate(long rate) = 0;
+  virtual void Pause() {}
+  virtual void Resume() {}
   // Ends the output: `interrupted` drops what is not heard yet instead of
   // letting it play out. false: the output failed at the end.
-  virtual bool finish(bool interrupted) = 0;
+  virtual bool Finish(bool interrupted) = 0;
 };
 
 // The PCM-file device. File format (little-endian):
 //   0 "RIFF", 4 36 + data size, 8 "WAVE", 12 "fmt ", 16 16, 20 1 (PCM),
 //   22 2 channels, 24 rate, 28 rate * 4, 32 4 (block align), 34 16 bits,
 //   36 "data", 40 data size, 44 the frames.
-// The sizes are written by finish(). A WAV cannot hold more than 4 GiB of
+// The sizes are written by Finish(). A WAV cannot hold more than 4 GiB of
 // data: output past that is a write failure, never a file silently cut.
 //
 // The playing thread fills one of a few fixed buffers while a writer thread
 // of the sink's own hands the full ones to the file, so the decoder does not
 // wait for the file system. Memory stays at kSlots buffers whatever the
-// stream's length. A write failure is seen by the next write() or by
-// finish(); after it nothing more is written.
+// stream's length. A write failure is seen by the next Write() or by
+// Finish(); after it nothing more is written.
 class WavFileSink : public Sink {
  public:
   // Creates the file, or opens an old one that the writer empties first. On
-  // failure, ok() is false and nothing was changed: the name is a FIFO, a
+  // failure, Ok() is false and nothing was changed: the name is a FIFO, a
   // device or a folder (opening those could block or write where no file
   // is), an old file without any write permission bit (read-only even for
   // root), or the file the stream is read from (`input`).
   WavFileSink(const std::string& path, long rate, const FileId& input);
   ~WavFileSink() override;
-  bool ok() const { return fd_ >= 0; }
-  bool write(const unsigned char* pcm, size_t bytes) override;
-  bool changeRate(long) override { return true; }  // the header keeps the first rate
-  // Where the decoder may put up to `bytes` of frames itself: a write() of
+  bool Ok() const { return fd_ >= 0; }
+  bool Write(const unsigned char* pcm, size_t bytes) override;
+  bool ChangeRate(long) override { return true; }  // the header keeps the first rate
+  // Where the decoder may put up to `bytes` of frames itself: a Write() of
   // frames placed there takes them without copying. Valid until the next
-  // write() or finish(). REQUIRES: bytes <= kMaxRoom.
-  unsigned char* room(size_t bytes);
+  // Write() or Finish(). REQUIRES: bytes <= kMaxRoom.
+  unsigned char* Room(size_t bytes);
   // Waits until the writer has written everything, then writes the sizes and
   // closes the file: when it returns, the file is complete.
-  bool finish(bool interrupted) override;
+  bool Finish(bool interrupted) override;
 
   // Each buffer is written with one write(2): large enough for few system
   // calls, small enough that all of them stay in the processor's cache.
@@ -83,9 +83,9 @@ class WavFileSink : public Sink {
   };
   // Hands the slot being filled to the writer and moves to the next one,
   // waiting while all are queued.
-  void submit();
-  void writerLoop();
-  void stopWriter();
+  void Submit();
+  void WriterLoop();
+  void StopWriter();
 
   int fd_ = -1;
   long rate_;
@@ -111,15 +111,15 @@ class WavFileSink : public Sink {
 class DeviceSink : public Sink {
  public:
   // deviceNumber 0: the driver's default device; n > 0: the n-th device the
-  // driver lists. On failure, ok() is false.
+  // driver lists. On failure, Ok() is false.
   DeviceSink(int32_t deviceNumber, long rate);
   ~DeviceSink() override;
-  bool ok() const { return ok_; }
-  bool write(const unsigned char* pcm, size_t bytes) override;
-  bool changeRate(long rate) override;
-  void pause() override;
-  void resume() override;
-  bool finish(bool interrupted) override;
+  bool Ok() const { return ok_; }
+  bool Write(const unsigned char* pcm, size_t bytes) override;
+  bool ChangeRate(long rate) override;
+  void Pause() override;
+  void Resume() override;
+  bool Finish(bool interrupted) override;
 
  private:
   out123_struct* ao_ = nullptr;

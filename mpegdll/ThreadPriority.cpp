@@ -10,7 +10,7 @@
 
 namespace {
 
-int niceOffset(int32_t level) {
+int NiceOffset(int32_t level) {
   switch (level) {
     case -2: return 10;
     case -1: return 5;
@@ -21,11 +21,11 @@ int niceOffset(int32_t level) {
   }
 }
 
-bool setNice(pid_t tid, int value) { return setpriority(PRIO_PROCESS, static_cast<id_t>(tid), value) == 0; }
+bool SetNice(pid_t tid, int value) { return setpriority(PRIO_PROCESS, static_cast<id_t>(tid), value) == 0; }
 
 }  // namespace
 
-void applyThreadPriority(int32_t level) {
+void ApplyThreadPriority(int32_t level) {
   const pid_t tid = gettid();
   if (level < -2) {
     sched_param none{};
@@ -35,11 +35,11 @@ void applyThreadPriority(int32_t level) {
   errno = 0;
   const int current = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
   if (current == -1 && errno != 0) return;
-  const int target = std::clamp(current + niceOffset(level), -20, 19);
-  if (target == current || setNice(tid, target)) return;
+  const int target = std::clamp(current + NiceOffset(level), -20, 19);
+  if (target == current || SetNice(tid, target)) return;
   // Refused: go as far as RLIMIT_NICE allows (its limit is 20 - niceness).
   rlimit limit{};
   if (getrlimit(RLIMIT_NICE, &limit) != 0) return;
   const int floor = 20 - static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 40));
-  if (floor < current) setNice(tid, std::max(target, floor));
+  if (floor < current) SetNice(tid, std::max(target, floor));
 }

@@ -17,4 +17,4 @@
 
 // Applies `level` to the calling thread. Never fails: what the system
 // refuses is left as it was.
-void applyThreadPriority(int32_t level);
+void ApplyThreadPriority(int32_t level);

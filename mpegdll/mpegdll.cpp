@@ -15,21 +15,21 @@ namespace {
 Engine* g_engine = nullptr;
 
 template <typename R, typename F>
-R guarded(R fallback, F&& body) {
+R Guarded(R fallback, F&& body) {
   Engine* engine = g_engine;
   if (!engine) return fallback;
   try {
-    engine->beginCall();
+    engine->BeginCall();
     return body(*engine);
   } catch (...) {
-    engine->fail(MPEGDLL_ERR_DECODER);
+    engine->Fail(MPEGDLL_ERR_DECODER);
     return fallback;
   }
 }
 
 template <typename F>
-void guardedVoid(F&& body) {
-  guarded(0, [&](Engine& e) {
+void GuardedVoid(F&& body) {
+  Guarded(0, [&](Engine& e) {
     body(e);
     return 0;
   });
@@ -51,7 +51,7 @@ void deinit(void) {
 void Open(const char* name, int32_t sourceFlag, MpegOpenStreamCb open, MpegCloseStreamCb close,
           MpegRestartStreamCb restart, MpegReadStreamCb read, MpegSeekStreamCb seek, MpegGetStreamSizeCb getSize,
           void* user) {
-  guardedVoid([&](Engine& e) {
+  GuardedVoid([&](Engine& e) {
     CallbackSource callbacks;
     callbacks.open = open;
     callbacks.close = close;
@@ -60,76 +60,76 @@ void Open(const char* name, int32_t sourceFlag, MpegOpenStreamCb open, MpegClose
     callbacks.seek = seek;
     callbacks.getSize = getSize;
     callbacks.user = user;
-    e.open(name, sourceFlag, callbacks);
+    e.Open(name, sourceFlag, callbacks);
   });
 }
 
 void Pause(int32_t flag) {
-  guardedVoid([&](Engine& e) { e.pause(flag); });
+  GuardedVoid([&](Engine& e) { e.Pause(flag); });
 }
 
 void Restart(void) {
-  guardedVoid([](Engine& e) { e.restart(); });
+  GuardedVoid([](Engine& e) { e.Restart(); });
 }
 
 void Stop(void) {
-  guardedVoid([](Engine& e) { e.stop(); });
+  GuardedVoid([](Engine& e) { e.Stop(); });
 }
 
 void SetPriority(int32_t priority) {
-  guardedVoid([&](Engine& e) { e.setPriority(priority); });
+  GuardedVoid([&](Engine& e) { e.SetPriority(priority); });
 }
 
 void SetOutputDevice(int32_t device, const char* fileName) {
-  guardedVoid([&](Engine& e) { e.setOutputDevice(device, fileName); });
+  GuardedVoid([&](Engine& e) { e.SetOutputDevice(device, fileName); });
 }
 
 int32_t Play(int32_t startPos, int32_t endPos, uint8_t* endFlag) {
-  return guarded(int32_t{1}, [&](Engine& e) { return e.play(startPos, endPos, endFlag); });
+  return Guarded(int32_t{1}, [&](Engine& e) { return e.Play(startPos, endPos, endFlag); });
 }
 
 void Close(void) {
-  guardedVoid([](Engine& e) { e.close(); });
+  GuardedVoid([](Engine& e) { e.Close(); });
 }
 
 int32_t GetPlayerMode(void) {
-  return guarded(int32_t{MPEGDLL_MODE_CLOSED}, [](Engine& e) { return e.playerMode(); });
+  return Guarded(int32_t{MPEGDLL_MODE_CLOSED}, [](Engine& e) { return e.PlayerMode(); });
 }
 
 int32_t GetCurrentPos(void) {
-  return guarded(int32_t{-1}, [](Engine& e) { return e.currentPos(); });
+  return Guarded(int32_t{-1}, [](Engine& e) { return e.CurrentPos(); });
 }
 
 int32_t GetLength(void) {
-  return guarded(int32_t{0}, [](Engine& e) { return e.length(); });
+  return Guarded(int32_t{0}, [](Engine& e) { return e.Length(); });
 }
 
 MpegBool ResetPlayerMode(void) {
-  return guarded(MpegBool{1}, [](Engine& e) { return static_cast<MpegBool>(e.resetPlayerMode() ? 1 : 0); });
+  return Guarded(MpegBool{1}, [](Engine& e) { return static_cast<MpegBool>(e.ResetPlayerMode() ? 1 : 0); });
 }
 
 void SetSndDevice(int32_t device) {
-  guardedVoid([&](Engine& e) { e.setSndDevice(device); });
+  GuardedVoid([&](Engine& e) { e.SetSndDevice(device); });
 }
 
-int32_t LastError(void) { return g_engine ? g_engine->lastError() : MPEGDLL_ERR_MODE; }
+int32_t LastError(void) { return g_engine ? g_engine->LastError() : MPEGDLL_ERR_MODE; }
 
 int32_t GetFrequency(void) {
-  return guarded(int32_t{0}, [](Engine& e) { return e.frequency(); });
+  return Guarded(int32_t{0}, [](Engine& e) { return e.Frequency(); });
 }
 
 int32_t GetBitrate(void) {
-  return guarded(int32_t{0}, [](Engine& e) { return e.bitrate(); });
+  return Guarded(int32_t{0}, [](Engine& e) { return e.Bitrate(); });
 }
 
 int32_t GetStereoMode(void) {
-  return guarded(int32_t{0}, [](Engine& e) { return e.stereoMode(); });
+  return Guarded(int32_t{0}, [](Engine& e) { return e.StereoMode(); });
 }
 
 int32_t GetLayer(void) {
-  return guarded(int32_t{0}, [](Engine& e) { return e.layer(); });
+  return Guarded(int32_t{0}, [](Engine& e) { return e.Layer(); });
 }
 
 void Seek(int32_t position) {
-  guardedVoid([&](Engine& e) { e.seek(position); });
+  GuardedVoid([&](Engine& e) { e.Seek(position); });
 }

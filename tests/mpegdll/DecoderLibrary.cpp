@@ -14,7 +14,7 @@ const char* const kEntryNames[21] = {
     "SetOutputDevice", "Play", "Close",         "GetFrequency",  "GetBitrate",    "GetStereoMode", "GetLayer",
     "GetPlayerMode", "GetCurrentPos", "GetLength", "ResetPlayerMode", "Seek",      "SetSndDevice", "LastError"};
 
-bool finishesPromptly(const std::function<void()>& work, const std::function<void()>& unblock) {
+bool FinishesPromptly(const std::function<void()>& work, const std::function<void()>& unblock) {
   std::promise<void> done;
   std::future<void> finished = done.get_future();
   std::thread worker([&] {
@@ -27,44 +27,44 @@ bool finishesPromptly(const std::function<void()>& work, const std::function<voi
   return prompt;
 }
 
-bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool RunShell(const std::string& command) { return std::system(command.c_str()) == 0; }
 
-std::string makeMp3(const TempDir& dir, const std::string& name, int rate, int channels, double seconds,
+std::string MakeMp3(const TempDir& dir, const std::string& name, int rate, int channels, double seconds,
                     const std::string& lameArgs) {
   const std::string mp3 = dir / name;
   const char* tones = channels == 2 ? "sine 440 pinknoise" : "sine 440";
   return MakeMp3(mp3, seconds, tones, lameArgs, rate, channels) ? mp3 : std::string();
 }
 
-std::vector<unsigned char> readFile(const std::string& path) {
+std::vector<unsigned char> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 namespace {
-uint32_t le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 }  // namespace
 
-WavFile readWav(const std::string& path) {
+WavFile ReadWav(const std::string& path) {
   WavFile w;
-  const std::vector<unsigned char> bytes = readFile(path);
+  const std::vector<unsigned char> bytes = ReadFile(path);
   w.fileSize = bytes.size();
   if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
     return w;
-  w.riffSize = le32(&bytes[4]);
+  w.riffSize = Le32(&bytes[4]);
   bool haveFmt = false;
   size_t at = 12;
   while (at + 8 <= bytes.size()) {
-    const uint32_t size = le32(&bytes[at + 4]);
+    const uint32_t size = Le32(&bytes[at + 4]);
     const size_t body = at + 8;
     if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && size >= 16 && body + 16 <= bytes.size()) {
-      w.format = le16(&bytes[body]);
-      w.channels = le16(&bytes[body + 2]);
-      w.rate = le32(&bytes[body + 4]);
-      w.byteRate = le32(&bytes[body + 8]);
-      w.blockAlign = le16(&bytes[body + 12]);
-      w.bits = le16(&bytes[body + 14]);
+      w.format = Le16(&bytes[body]);
+      w.channels = Le16(&bytes[body + 2]);
+      w.rate = Le32(&bytes[body + 4]);
+      w.byteRate = Le32(&bytes[body + 8]);
+      w.blockAlign = Le16(&bytes[body + 12]);
+      w.bits = Le16(&bytes[body + 14]);
       haveFmt = true;
     } else if (std::memcmp(&bytes[at], "data", 4) == 0) {
       w.dataSize = size;
@@ -79,13 +79,13 @@ WavFile readWav(const std::string& path) {
   return w;
 }
 
-WavFile referenceDecode(const TempDir& dir, const std::string& mp3) {
+WavFile ReferenceDecode(const TempDir& dir, const std::string& mp3) {
   const std::string out = dir / "reference.wav";
   if (!DecodeWithMpg123(mp3, out)) return {};
-  return readWav(out);
+  return ReadWav(out);
 }
 
-std::vector<unsigned char> doubled(const std::vector<unsigned char>& mono) {
+std::vector<unsigned char> Doubled(const std::vector<unsigned char>& mono) {
   std::vector<unsigned char> out;
   out.reserve(mono.size() * 2);
   for (size_t i = 0; i + 1 < mono.size(); i += 2) {
@@ -94,7 +94,7 @@ std::vector<unsigned char> doubled(const std::vector<unsigned char>& mono) {
   return out;
 }
 
-CommandRun decodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, const std::string& wav) {
+CommandRun DecodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, const std::string& wav) {
   CommandRun r;
   uint8_t endFlag = 0;
   const auto check = [&] {
@@ -102,7 +102,7 @@ CommandRun decodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, con
     if (e > 0 && r.firstError == 0) r.firstError = e;
     return e <= 0;
   };
-  lib.openFile(mp3);
+  lib.OpenFile(mp3);
   r.openError = lib.LastError();
   if (r.openError > 0) return r;
   r.length = lib.GetLength();

@@ -17,9 +17,8 @@
 // The player's own binding, loaded on construction from `path`.
 struct DecoderLibrary : TMpegLibrary {
   explicit DecoderLibrary(const char* path = MPEGDLL_PATH) { Load(path); }
-  bool loaded() const { return Loaded(); }
 
-  void openFile(const std::string& name) { Open(name.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }
+  void OpenFile(const std::string& name) { Open(name.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }
 };
 
 // The 21 entry names the library exports.
@@ -29,18 +28,18 @@ extern const char* const kEntryNames[21];
 // it is still blocked then. `unblock` is called in that case to release it
 // (opening the other end of a FIFO, say), so the test ends with a failure
 // instead of hanging.
-bool finishesPromptly(const std::function<void()>& work, const std::function<void()>& unblock);
+bool FinishesPromptly(const std::function<void()>& work, const std::function<void()>& unblock);
 
 // Runs a shell command; true when it exits with 0.
-bool run(const std::string& command);
+bool RunShell(const std::string& command);
 
 // Makes an MP3 of `seconds` of sound (a tone, plus noise on the second
 // channel when stereo) with lame; `lameArgs` chooses the bit rate mode.
 // Returns the MP3's path, empty on failure.
-std::string makeMp3(const TempDir& dir, const std::string& name, int rate, int channels, double seconds,
+std::string MakeMp3(const TempDir& dir, const std::string& name, int rate, int channels, double seconds,
                     const std::string& lameArgs);
 
-std::vector<unsigned char> readFile(const std::string& path);
+std::vector<unsigned char> ReadFile(const std::string& path);
 
 struct WavFile {
   bool valid = false;  // RIFF/WAVE with a fmt and a data chunk that fit the file
@@ -56,13 +55,13 @@ struct WavFile {
   size_t fileSize = 0;
   std::vector<unsigned char> data;
 };
-WavFile readWav(const std::string& path);
+WavFile ReadWav(const std::string& path);
 
 // Decodes with the reference player: `mpg123 -q -w`.
-WavFile referenceDecode(const TempDir& dir, const std::string& mp3);
+WavFile ReferenceDecode(const TempDir& dir, const std::string& mp3);
 
 // Stereo 16-bit data made from mono 16-bit data by doubling every sample.
-std::vector<unsigned char> doubled(const std::vector<unsigned char>& mono);
+std::vector<unsigned char> Doubled(const std::vector<unsigned char>& mono);
 
 // Drives the library exactly as the MP3-to-WAV command does: Open, GetLength,
 // Play while GetCurrentPos is -1, then Play and GetCurrentPos until the end
@@ -76,4 +75,4 @@ struct CommandRun {
   int32_t lastPos = -1;  // after the loops, before Close
   bool flagSet = false;
 };
-CommandRun decodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, const std::string& wav);
+CommandRun DecodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, const std::string& wav);

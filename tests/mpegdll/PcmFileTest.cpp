@@ -21,12 +21,12 @@ namespace {
 class PcmFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(lib.loaded()) << MPEGDLL_PATH;
+    ASSERT_TRUE(lib.Loaded()) << MPEGDLL_PATH;
     ASSERT_TRUE(dir.Ok());
     ASSERT_EQ(lib.init(), 1);
   }
   void TearDown() override {
-    if (lib.loaded()) lib.deinit();
+    if (lib.Loaded()) lib.deinit();
   }
   DecoderLibrary lib;
   TempDir dir;
@@ -44,7 +44,7 @@ TEST(DecoderExports, ExactlyTheTwentyOneEntriesAreExported) {
 
   TempDir dir;
   const std::string list = dir / "symbols.txt";
-  ASSERT_TRUE(run("nm -D --defined-only '" MPEGDLL_PATH "' | awk '{print $3}' | sort > '" + list + "'"));
+  ASSERT_TRUE(RunShell("nm -D --defined-only '" MPEGDLL_PATH "' | awk '{print $3}' | sort > '" + list + "'"));
   std::ifstream in(list);
   std::vector<std::string> exported;
   for (std::string line; std::getline(in, line);)
@@ -81,11 +81,11 @@ class PcmFileDecode : public PcmFile, public ::testing::WithParamInterface<Mp3Ki
 
 TEST_P(PcmFileDecode, WritesCanonicalStereoWavWithMpg123Samples) {
   const Mp3Kind kind = GetParam();
-  const std::string mp3 = makeMp3(dir, "in.mp3", kind.rate, kind.channels, 3.0, kind.lameArgs);
+  const std::string mp3 = MakeMp3(dir, "in.mp3", kind.rate, kind.channels, 3.0, kind.lameArgs);
   ASSERT_FALSE(mp3.empty());
   const std::string out = dir / "out.wav";
 
-  const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
+  const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
   ASSERT_EQ(r.openError, 0);
   ASSERT_EQ(r.playResult, 0);
   ASSERT_EQ(r.firstError, 0);
@@ -93,8 +93,8 @@ TEST_P(PcmFileDecode, WritesCanonicalStereoWavWithMpg123Samples) {
   EXPECT_NEAR(r.length, 3000, 30);
   EXPECT_EQ(r.lastPos, r.length);
 
-  const std::vector<unsigned char> bytes = readFile(out);
-  const WavFile wav = readWav(out);
+  const std::vector<unsigned char> bytes = ReadFile(out);
+  const WavFile wav = ReadWav(out);
   ASSERT_TRUE(wav.valid);
   EXPECT_EQ(wav.dataOffset, 44u);
   EXPECT_EQ(std::string(bytes.begin() + 12, bytes.begin() + 16), "fmt ");
@@ -107,11 +107,11 @@ TEST_P(PcmFileDecode, WritesCanonicalStereoWavWithMpg123Samples) {
   EXPECT_EQ(wav.riffSize, bytes.size() - 8);
   EXPECT_EQ(wav.dataSize, bytes.size() - 44);
 
-  const WavFile reference = referenceDecode(dir, mp3);
+  const WavFile reference = ReferenceDecode(dir, mp3);
   ASSERT_TRUE(reference.valid);
   ASSERT_EQ(reference.bits, 16);
   ASSERT_EQ(reference.channels, kind.channels);
-  const std::vector<unsigned char> expected = kind.channels == 1 ? doubled(reference.data) : reference.data;
+  const std::vector<unsigned char> expected = kind.channels == 1 ? Doubled(reference.data) : reference.data;
   ASSERT_EQ(wav.data.size(), expected.size());
   if (kind.exact) {
     EXPECT_TRUE(wav.data == expected) << "samples differ from mpg123's";
@@ -128,13 +128,13 @@ INSTANTIATE_TEST_SUITE_P(Kinds, PcmFileDecode,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PcmFile, RangePlaysExactlyThoseSamplesOfTheStream) {
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
-  const WavFile full = referenceDecode(dir, mp3);
+  const WavFile full = ReferenceDecode(dir, mp3);
   ASSERT_TRUE(full.valid);
 
   const std::string out = dir / "range.wav";
-  lib.openFile(mp3);
+  lib.OpenFile(mp3);
   ASSERT_EQ(lib.LastError(), 0);
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
   uint8_t flag = 0;
@@ -146,7 +146,7 @@ TEST_F(PcmFile, RangePlaysExactlyThoseSamplesOfTheStream) {
   EXPECT_EQ(lib.GetCurrentPos(), 1500);
   lib.Close();
 
-  const WavFile wav = readWav(out);
+  const WavFile wav = ReadWav(out);
   ASSERT_TRUE(wav.valid);
   ASSERT_EQ(wav.data.size(), 44100u * 4);
   const std::vector<unsigned char> slice(full.data.begin() + 22050 * 4, full.data.begin() + 66150 * 4);
@@ -154,20 +154,20 @@ TEST_F(PcmFile, RangePlaysExactlyThoseSamplesOfTheStream) {
 }
 
 TEST_F(PcmFile, ReplacesALongerOldFileWhole) {
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
   const std::string out = dir / "old.wav";
   const std::vector<char> old(3 << 20, '\x5a');
   std::ofstream(out, std::ios::binary).write(old.data(), static_cast<long>(old.size()));
-  ASSERT_EQ(readFile(out).size(), old.size());
+  ASSERT_EQ(ReadFile(out).size(), old.size());
 
-  const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
+  const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
   ASSERT_EQ(r.firstError, 0);
   EXPECT_TRUE(r.flagSet);
-  const WavFile wav = readWav(out);
+  const WavFile wav = ReadWav(out);
   ASSERT_TRUE(wav.valid);
   EXPECT_EQ(wav.fileSize, 44u + wav.dataSize) << "old bytes left behind the new ones";
-  const WavFile reference = referenceDecode(dir, mp3);
+  const WavFile reference = ReferenceDecode(dir, mp3);
   ASSERT_TRUE(reference.valid);
   EXPECT_TRUE(wav.data == reference.data);
 }
@@ -180,9 +180,9 @@ TEST_F(PcmFile, FullDiskIsOneOutputDeviceFailureAtTheEnd) {
     std::string point;
     ~Unmount() { umount2(point.c_str(), MNT_DETACH); }
   } unmount{small};
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
-  lib.openFile(mp3);
+  lib.OpenFile(mp3);
   ASSERT_EQ(lib.LastError(), 0);
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, (small + "/out.wav").c_str());
   uint8_t flag = 0;
@@ -196,10 +196,10 @@ TEST_F(PcmFile, FullDiskIsOneOutputDeviceFailureAtTheEnd) {
 }
 
 TEST_F(PcmFile, StartPastTheEndEndsAtOnceWithAnEmptyWavAndAPosition) {
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
   const std::string out = dir / "none.wav";
-  lib.openFile(mp3);
+  lib.OpenFile(mp3);
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
   uint8_t flag = 0;
   ASSERT_EQ(lib.Play(10000, 0, &flag), 0);
@@ -208,24 +208,24 @@ TEST_F(PcmFile, StartPastTheEndEndsAtOnceWithAnEmptyWavAndAPosition) {
   EXPECT_TRUE(lib.ResetPlayerMode());
   EXPECT_NE(lib.GetCurrentPos(), -1);
   lib.Close();
-  const WavFile wav = readWav(out);
+  const WavFile wav = ReadWav(out);
   ASSERT_TRUE(wav.valid);
   EXPECT_EQ(wav.dataSize, 0u);
   EXPECT_EQ(wav.fileSize, 44u);
 }
 
 TEST_F(PcmFile, RestartWritesTheWholeFileAgain) {
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
   const std::string out = dir / "again.wav";
-  lib.openFile(mp3);
+  lib.OpenFile(mp3);
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
   uint8_t flag = 0;
   ASSERT_EQ(lib.Play(0, 0, &flag), 0);
   while (!__atomic_load_n(&flag, __ATOMIC_ACQUIRE)) {
   }
   ASSERT_TRUE(lib.ResetPlayerMode());
-  const std::vector<unsigned char> first = readFile(out);
+  const std::vector<unsigned char> first = ReadFile(out);
   ASSERT_GT(first.size(), 44u);
   ASSERT_TRUE(std::remove(out.c_str()) == 0);
 
@@ -236,14 +236,14 @@ TEST_F(PcmFile, RestartWritesTheWholeFileAgain) {
   }
   EXPECT_TRUE(lib.ResetPlayerMode());
   lib.Close();
-  EXPECT_TRUE(readFile(out) == first);
+  EXPECT_TRUE(ReadFile(out) == first);
 }
 
 TEST_F(PcmFile, InfoEntriesDescribeTheOpenStream) {
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 1, 1.0, "-b 96 -m m");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 1, 1.0, "-b 96 -m m");
   ASSERT_FALSE(mp3.empty());
   EXPECT_EQ(lib.GetFrequency(), 0);
-  lib.openFile(mp3);
+  lib.OpenFile(mp3);
   EXPECT_EQ(lib.GetFrequency(), 44100);
   EXPECT_EQ(lib.GetBitrate(), 96);
   EXPECT_EQ(lib.GetStereoMode(), 3);  // mono
@@ -258,7 +258,7 @@ TEST_F(PcmFile, MissingOrEmptyInputIsAnInputStreamErrorAtOpen) {
   const std::string empty = dir / "empty.mp3";
   { std::ofstream touch(empty); }
   for (const std::string& name : {empty, dir / "missing.mp3", dir.Path(), std::string()}) {
-    lib.openFile(name);
+    lib.OpenFile(name);
     EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_INPUT) << name;
     EXPECT_EQ(lib.GetPlayerMode(), MPEGDLL_MODE_CLOSED);
     uint8_t flag = 0;
@@ -271,7 +271,7 @@ TEST_F(PcmFile, MissingOrEmptyInputIsAnInputStreamErrorAtOpen) {
 // Either refused with an error code, or decoded into a WAV whose header
 // agrees with its size; never a hang or a crash.
 void expectErrorOrValidWav(DecoderLibrary& lib, const std::string& mp3, const std::string& out, size_t* dataBytes) {
-  const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
+  const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
   *dataBytes = 0;
   if (r.openError > 0 || r.firstError > 0 || r.playResult != 0) {
     EXPECT_GE(std::max({r.openError, r.firstError}), 1);
@@ -279,7 +279,7 @@ void expectErrorOrValidWav(DecoderLibrary& lib, const std::string& mp3, const st
     return;
   }
   EXPECT_TRUE(r.flagSet);
-  const WavFile wav = readWav(out);
+  const WavFile wav = ReadWav(out);
   ASSERT_TRUE(wav.valid);
   EXPECT_EQ(wav.riffSize, wav.fileSize - 8);
   EXPECT_EQ(wav.dataSize, wav.fileSize - 44);
@@ -287,22 +287,22 @@ void expectErrorOrValidWav(DecoderLibrary& lib, const std::string& mp3, const st
 }
 
 TEST_F(PcmFile, TruncatedMp3GivesAShorterValidWav) {
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
-  std::vector<unsigned char> bytes = readFile(mp3);
+  std::vector<unsigned char> bytes = ReadFile(mp3);
   bytes.resize(bytes.size() * 6 / 10 + 7);  // mid-frame
   const std::string cut = dir / "cut.mp3";
   std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 
   size_t dataBytes = 0;
   expectErrorOrValidWav(lib, cut, dir / "cut.wav", &dataBytes);
-  const WavFile full = referenceDecode(dir, mp3);
+  const WavFile full = ReferenceDecode(dir, mp3);
   ASSERT_TRUE(full.valid);
   EXPECT_GT(dataBytes, full.data.size() / 3);
   EXPECT_LT(dataBytes, full.data.size());
-  const WavFile reference = referenceDecode(dir, cut);
+  const WavFile reference = ReferenceDecode(dir, cut);
   ASSERT_TRUE(reference.valid);
-  EXPECT_TRUE(readWav(dir / "cut.wav").data == reference.data) << "not what mpg123 makes of the same file";
+  EXPECT_TRUE(ReadWav(dir / "cut.wav").data == reference.data) << "not what mpg123 makes of the same file";
   EXPECT_TRUE(std::equal(reference.data.begin(), reference.data.end(), full.data.begin()))
       << "a cut stream starts like the whole one";
 }
@@ -318,11 +318,11 @@ TEST_F(PcmFile, RandomBytesGiveAnErrorOrAValidWav) {
 }
 
 TEST_F(PcmFile, OutputThatCannotBeCreatedIsAnOutputDeviceFailureAtPlay) {
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
   ASSERT_EQ(mkdir((dir / "folder").c_str(), 0755), 0);
   for (const std::string& out : {dir / "no-such-folder/out.wav", dir / "folder", std::string()}) {
-    lib.openFile(mp3);
+    lib.OpenFile(mp3);
     ASSERT_EQ(lib.LastError(), 0);
     lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
     uint8_t flag = 0;
@@ -365,9 +365,9 @@ TEST_F(PcmFile, EntriesWithoutAStreamAreModeErrorsOrHarmless) {
 }
 
 TEST_F(PcmFile, BadRangesAreModeErrors) {
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
-  lib.openFile(mp3);
+  lib.OpenFile(mp3);
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, (dir / "out.wav").c_str());
   uint8_t flag = 0;
   for (auto range : {std::pair<int32_t, int32_t>{-1, 0}, {500, 500}, {800, 200}}) {
@@ -380,7 +380,7 @@ TEST_F(PcmFile, BadRangesAreModeErrors) {
 
 TEST(DecoderLifetime, EntriesBeforeInitAndAfterDeinitDoNothing) {
   DecoderLibrary lib;
-  ASSERT_TRUE(lib.loaded());
+  ASSERT_TRUE(lib.Loaded());
   uint8_t flag = 0;
   EXPECT_NE(lib.Play(0, 0, &flag), 0);
   EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_MODE);
@@ -399,18 +399,18 @@ TEST(DecoderLifetime, EntriesBeforeInitAndAfterDeinitDoNothing) {
 TEST(DecoderLifetime, DeinitWhilePlayingEndsThePlaybackAndFreesAll) {
   DecoderLibrary lib;
   TempDir dir;
-  ASSERT_TRUE(lib.loaded());
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
+  ASSERT_TRUE(lib.Loaded());
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
   ASSERT_EQ(lib.init(), 1);
-  lib.openFile(mp3);
+  lib.OpenFile(mp3);
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, (dir / "out.wav").c_str());
   uint8_t flag = 0;
   ASSERT_EQ(lib.Play(0, 0, &flag), 0);
   lib.Pause(0);
   lib.deinit();
   EXPECT_EQ(flag, 1);
-  EXPECT_TRUE(readWav(dir / "out.wav").valid);
+  EXPECT_TRUE(ReadWav(dir / "out.wav").valid);
 }
 
 TEST(WaveMapper, NoSoundOutputIsAnOutputDeviceFailureAtOnce) {
@@ -418,13 +418,13 @@ TEST(WaveMapper, NoSoundOutputIsAnOutputDeviceFailureAtOnce) {
   // the list must give up promptly instead of waiting or spinning.
   DecoderLibrary lib;
   TempDir dir;
-  ASSERT_TRUE(lib.loaded());
+  ASSERT_TRUE(lib.Loaded());
   NoSoundOutput none(dir.Path());
   ASSERT_TRUE(none.Ok());
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
   ASSERT_FALSE(mp3.empty());
   ASSERT_EQ(lib.init(), 1);
-  lib.openFile(mp3);
+  lib.OpenFile(mp3);
   lib.SetOutputDevice(MPEGDLL_DEVICE_WAVEMAPPER, "");
   lib.SetSndDevice(0);
   uint8_t flag = 0;

@@ -30,17 +30,17 @@ class WaveMapper : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(getenv("PULSE_SERVER"), nullptr) << "runs against the test sound server";
-    ASSERT_TRUE(lib.loaded());
+    ASSERT_TRUE(lib.Loaded());
     ASSERT_EQ(lib.init(), 1);
-    mp3 = makeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
+    mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
     ASSERT_FALSE(mp3.empty());
-    lib.openFile(mp3);
+    lib.OpenFile(mp3);
     ASSERT_EQ(lib.LastError(), 0);
     lib.SetOutputDevice(MPEGDLL_DEVICE_WAVEMAPPER, "");
     lib.SetSndDevice(0);
   }
   void TearDown() override {
-    if (lib.loaded()) lib.deinit();
+    if (lib.Loaded()) lib.deinit();
   }
   DecoderLibrary lib;
   TempDir dir;

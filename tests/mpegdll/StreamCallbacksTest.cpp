@@ -133,15 +133,15 @@ void unassignedSize(void*, void*, int32_t* res) { *res = -1; }
 class StreamCallbacks : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(lib.loaded());
+    ASSERT_TRUE(lib.Loaded());
     ASSERT_EQ(lib.init(), 1);
-    mp3 = makeMp3(dir, "in.mp3", 44100, 2, 2.0, "-b 128");
+    mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 2.0, "-b 128");
     ASSERT_FALSE(mp3.empty());
-    stream.data = readFile(mp3);
+    stream.data = ReadFile(mp3);
     ASSERT_GT(stream.data.size(), 1000u);
   }
   void TearDown() override {
-    if (lib.loaded()) lib.deinit();
+    if (lib.Loaded()) lib.deinit();
   }
   void openStream() {
     lib.Open(nullptr, 1, onOpen, onClose, onRestart, onRead, onSeek, onSize, &stream);
@@ -167,7 +167,7 @@ class StreamCallbacksSeekable : public StreamCallbacks, public ::testing::WithPa
 
 TEST_P(StreamCallbacksSeekable, MemoryStreamDecodesToTheSameSamplesAsTheFile) {
   stream.nonseekable = GetParam();
-  const WavFile reference = referenceDecode(dir, mp3);
+  const WavFile reference = ReferenceDecode(dir, mp3);
   ASSERT_TRUE(reference.valid);
 
   openStream();
@@ -177,7 +177,7 @@ TEST_P(StreamCallbacksSeekable, MemoryStreamDecodesToTheSameSamplesAsTheFile) {
   uint8_t flag = 0;
   const std::string out = dir / "cb.wav";
   playToFile(out, flag);
-  const WavFile wav = readWav(out);
+  const WavFile wav = ReadWav(out);
   ASSERT_TRUE(wav.valid);
   EXPECT_TRUE(wav.data == reference.data);
 
@@ -190,7 +190,7 @@ TEST_P(StreamCallbacksSeekable, MemoryStreamDecodesToTheSameSamplesAsTheFile) {
   }
   EXPECT_EQ(lib.ResetPlayerMode(), 1);
   EXPECT_EQ(stream.restarts, stream.nonseekable ? 1 : 0);
-  EXPECT_TRUE(readWav(out).data == reference.data);
+  EXPECT_TRUE(ReadWav(out).data == reference.data);
 
   EXPECT_EQ(stream.closes, 0);
   lib.Close();
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Seekability, StreamCallbacksSeekable, ::testing::Values
 TEST_F(StreamCallbacks, NonSeekableStreamStartsLaterByReadingAndCannotGoBackWithoutRestart) {
   stream.nonseekable = true;
   stream.restartAnswer = false;
-  const WavFile reference = referenceDecode(dir, mp3);
+  const WavFile reference = ReferenceDecode(dir, mp3);
   ASSERT_TRUE(reference.valid);
   openStream();
   ASSERT_EQ(lib.LastError(), 0);
@@ -217,7 +217,7 @@ TEST_F(StreamCallbacks, NonSeekableStreamStartsLaterByReadingAndCannotGoBackWith
   while (!__atomic_load_n(&flag, __ATOMIC_ACQUIRE)) {
   }
   ASSERT_EQ(lib.ResetPlayerMode(), 1);
-  const WavFile wav = readWav(out);
+  const WavFile wav = ReadWav(out);
   ASSERT_TRUE(wav.valid);
   ASSERT_EQ(wav.data.size(), reference.data.size() - 22050 * 4);
   EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), reference.data.begin() + 22050 * 4));
@@ -265,7 +265,7 @@ TEST_F(StreamCallbacks, ReadFailureWhilePlayingEndsWithInputStreamError) {
   EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_INPUT);
   EXPECT_EQ(lib.ResetPlayerMode(), 1);
   EXPECT_EQ(lib.LastError(), 0);
-  const WavFile wav = readWav(out);
+  const WavFile wav = ReadWav(out);
   ASSERT_TRUE(wav.valid) << "the file is complete although the input failed";
   EXPECT_GT(wav.dataSize, 0u);
   lib.Close();
@@ -295,7 +295,7 @@ TEST_F(StreamCallbacks, PauseHoldsAndStopEndsAFileDecodeWithAValidWav) {
   EXPECT_EQ(lib.LastError(), 0);
   EXPECT_EQ(flag, 1);
   EXPECT_EQ(lib.GetPlayerMode(), MPEGDLL_MODE_STOPPED);
-  const WavFile wav = readWav(out);
+  const WavFile wav = ReadWav(out);
   ASSERT_TRUE(wav.valid);
   EXPECT_GT(wav.dataSize, 0u);
   EXPECT_LT(wav.dataSize, 2u * 44100 * 4);

@@ -19,12 +19,12 @@ namespace {
 class StreamLength : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(lib.loaded()) << MPEGDLL_PATH;
+    ASSERT_TRUE(lib.Loaded()) << MPEGDLL_PATH;
     ASSERT_TRUE(dir.Ok());
     ASSERT_EQ(lib.init(), 1);
   }
   void TearDown() override {
-    if (lib.loaded()) lib.deinit();
+    if (lib.Loaded()) lib.deinit();
   }
 
   void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
@@ -36,13 +36,13 @@ class StreamLength : public ::testing::Test {
   // holds that much sound.
   void expectLengthIsWhereDecodingEnds(const std::string& mp3, int rate) {
     const std::string out = dir / "out.wav";
-    const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
+    const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
     ASSERT_EQ(r.openError, 0);
     ASSERT_EQ(r.firstError, 0);
     ASSERT_TRUE(r.flagSet);
     const int frameMs = (rate < 32000 ? 576 : 1152) * 1000 / rate + 1;
     EXPECT_NEAR(r.length, r.lastPos, frameMs);
-    const WavFile wav = readWav(out);
+    const WavFile wav = ReadWav(out);
     ASSERT_TRUE(wav.valid);
     EXPECT_NEAR(static_cast<double>(wav.data.size()) / 4 * 1000 / rate, r.lastPos, 1);
   }
@@ -65,7 +65,7 @@ class ExactLength : public StreamLength, public ::testing::WithParamInterface<En
 
 TEST_P(ExactLength, LengthAtOpenIsWhereTheDecodingEnds) {
   const EncodingCase& c = GetParam();
-  const std::string mp3 = makeMp3(dir, "in.mp3", c.rate, c.channels, c.seconds, c.lameArgs);
+  const std::string mp3 = MakeMp3(dir, "in.mp3", c.rate, c.channels, c.seconds, c.lameArgs);
   ASSERT_FALSE(mp3.empty());
   expectLengthIsWhereDecodingEnds(mp3, c.rate);
 }
@@ -81,9 +81,9 @@ INSTANTIATE_TEST_SUITE_P(Encodings, ExactLength,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StreamLength, CorruptedFrameCountOfTheInfoFrameIsNotBelieved) {
-  const std::string mp3 = makeMp3(dir, "in.mp3", 44100, 2, 3.0, "-V 2");
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 3.0, "-V 2");
   ASSERT_FALSE(mp3.empty());
-  std::vector<unsigned char> bytes = readFile(mp3);
+  std::vector<unsigned char> bytes = ReadFile(mp3);
   const std::string tag = "Xing";
   const auto at = std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end());
   ASSERT_NE(at, bytes.end()) << "lame wrote no info frame";
@@ -93,7 +93,7 @@ TEST_F(StreamLength, CorruptedFrameCountOfTheInfoFrameIsNotBelieved) {
   writeFile(corrupted, bytes);
 
   expectLengthIsWhereDecodingEnds(corrupted, 44100);
-  lib.openFile(corrupted);
+  lib.OpenFile(corrupted);
   EXPECT_NEAR(lib.GetLength(), 3000, 100);
   lib.Close();
 }
@@ -110,9 +110,9 @@ class TrailingData : public StreamLength, public ::testing::WithParamInterface<T
 
 TEST_P(TrailingData, EndsTheStreamLikeMpg123) {
   const TrailerCase& c = GetParam();
-  const std::string clean = makeMp3(dir, "clean.mp3", 44100, 2, 2.0, "-V 2");
+  const std::string clean = MakeMp3(dir, "clean.mp3", 44100, 2, 2.0, "-V 2");
   ASSERT_FALSE(clean.empty());
-  std::vector<unsigned char> bytes = readFile(clean);
+  std::vector<unsigned char> bytes = ReadFile(clean);
   // Random bytes can hold what passes for a frame, which mpg123 and the
   // library then decode as sound; this seed gives none.
   std::mt19937 random(static_cast<unsigned>(c.bytes));
@@ -121,14 +121,14 @@ TEST_P(TrailingData, EndsTheStreamLikeMpg123) {
   writeFile(mp3, bytes);
 
   const std::string out = dir / "out.wav";
-  const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
+  const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
   EXPECT_EQ(r.openError, 0);
   EXPECT_EQ(r.firstError, 0);
   EXPECT_TRUE(r.flagSet);
   EXPECT_EQ(r.lastPos, r.length);
   const std::string reference = dir / "reference.wav";
-  ASSERT_TRUE(run("mpg123 -q -w '" + reference + "' '" + mp3 + "' 2>/dev/null; test -s '" + reference + "'"));
-  EXPECT_TRUE(readFile(out) == readFile(reference)) << "not mpg123's WAV";
+  ASSERT_TRUE(RunShell("mpg123 -q -w '" + reference + "' '" + mp3 + "' 2>/dev/null; test -s '" + reference + "'"));
+  EXPECT_TRUE(ReadFile(out) == ReadFile(reference)) << "not mpg123's WAV";
 }
 
 INSTANTIATE_TEST_SUITE_P(Trailers, TrailingData,
@@ -143,7 +143,7 @@ TEST_F(StreamLength, RandomBytesWithoutAnyFrameFailAtOpen) {
   for (unsigned char& b : noise) b = static_cast<unsigned char>(random());
   const std::string junk = dir / "junk.mp3";
   writeFile(junk, noise);
-  lib.openFile(junk);
+  lib.OpenFile(junk);
   EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_INPUT);
   EXPECT_EQ(lib.GetPlayerMode(), MPEGDLL_MODE_CLOSED);
 }

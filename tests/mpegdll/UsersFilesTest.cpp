@@ -21,26 +21,26 @@ namespace {
 class UsersFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(lib.loaded()) << MPEGDLL_PATH;
+    ASSERT_TRUE(lib.Loaded()) << MPEGDLL_PATH;
     ASSERT_TRUE(dir.Ok());
     ASSERT_EQ(lib.init(), 1);
-    mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+    mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
     ASSERT_FALSE(mp3.empty());
   }
   void TearDown() override {
-    if (lib.loaded()) lib.deinit();
+    if (lib.Loaded()) lib.deinit();
     if (drainer.joinable()) drainer.join();
   }
 
   // Opens the test MP3 and asks for a PCM file at `out`: "Play" must refuse
   // at once with the output error, start nothing and leave the file alone.
   void ExpectOutputRefused(const std::string& out) {
-    lib.openFile(mp3);
+    lib.OpenFile(mp3);
     ASSERT_EQ(lib.LastError(), 0);
     lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
     uint8_t flag = 0;
     int32_t played = 0;
-    ASSERT_TRUE(finishesPromptly([&] { played = lib.Play(0, 0, &flag); }, [&] { drainFifo(out); })) << out;
+    ASSERT_TRUE(FinishesPromptly([&] { played = lib.Play(0, 0, &flag); }, [&] { drainFifo(out); })) << out;
     EXPECT_NE(played, 0) << out;
     EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_OUTPUT) << out;
     EXPECT_EQ(flag, 0) << "no playback, no end";
@@ -75,14 +75,14 @@ TEST_F(UsersFiles, FifoInputIsAnInputErrorAtOpenWithoutWaitingForAWriter) {
     const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
     if (fd >= 0) close(fd);
   };
-  ASSERT_TRUE(finishesPromptly([&] { lib.openFile(fifo); }, openWriter));
+  ASSERT_TRUE(FinishesPromptly([&] { lib.OpenFile(fifo); }, openWriter));
   EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_INPUT);
   EXPECT_EQ(lib.GetPlayerMode(), MPEGDLL_MODE_CLOSED);
 }
 
 TEST_F(UsersFiles, DeviceInputIsAnInputErrorAtOpen) {
   // /dev/zero would be read for ever looking for a frame.
-  ASSERT_TRUE(finishesPromptly([&] { lib.openFile("/dev/zero"); }, [] {}));
+  ASSERT_TRUE(FinishesPromptly([&] { lib.OpenFile("/dev/zero"); }, [] {}));
   EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_INPUT);
 }
 
@@ -104,7 +104,7 @@ TEST_F(UsersFiles, DevicesAreRefusedAsOutput) {
 }
 
 TEST_F(UsersFiles, TheInputItselfIsRefusedAsOutputUnderAnyName) {
-  const std::vector<unsigned char> before = readFile(mp3);
+  const std::vector<unsigned char> before = ReadFile(mp3);
   ASSERT_GT(before.size(), 1000u);
   const std::string link = dir / "link.wav";
   const std::string hardLink = dir / "hard.wav";
@@ -114,17 +114,17 @@ TEST_F(UsersFiles, TheInputItselfIsRefusedAsOutputUnderAnyName) {
   folder.pop_back();
   for (const std::string& out : {mp3, folder + "/./in.mp3", folder + "//in.mp3", link, hardLink}) {
     ExpectOutputRefused(out);
-    EXPECT_TRUE(readFile(mp3) == before) << out;
+    EXPECT_TRUE(ReadFile(mp3) == before) << out;
   }
   // Opened through a link, the file is still the one read.
-  lib.openFile(link);
+  lib.OpenFile(link);
   ASSERT_EQ(lib.LastError(), 0);
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, mp3.c_str());
   uint8_t flag = 0;
   EXPECT_NE(lib.Play(0, 0, &flag), 0);
   EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_OUTPUT);
   lib.Close();
-  EXPECT_TRUE(readFile(mp3) == before);
+  EXPECT_TRUE(ReadFile(mp3) == before);
 }
 
 TEST_F(UsersFiles, ReadOnlyOutputIsRefusedEvenForRoot) {
@@ -136,7 +136,7 @@ TEST_F(UsersFiles, ReadOnlyOutputIsRefusedEvenForRoot) {
     }
     ASSERT_EQ(chmod(out.c_str(), mode), 0);
     ExpectOutputRefused(out);
-    EXPECT_TRUE(readFile(out) == old) << std::oct << mode;
+    EXPECT_TRUE(ReadFile(out) == old) << std::oct << mode;
     ASSERT_EQ(unlink(out.c_str()), 0);
   }
 }
@@ -146,16 +146,16 @@ TEST_F(UsersFiles, ReadOnlyOutputIsRefusedEvenForRoot) {
 class WavLimit : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(lib.loaded()) << MPEGDLL_TEST_HOOKS_PATH;
+    ASSERT_TRUE(lib.Loaded()) << MPEGDLL_TEST_HOOKS_PATH;
     ASSERT_EQ(lib.init(), 1);
-    mp3 = makeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+    mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
     ASSERT_FALSE(mp3.empty());
-    reference = referenceDecode(dir, mp3);
+    reference = ReferenceDecode(dir, mp3);
     ASSERT_TRUE(reference.valid);
   }
   void TearDown() override {
     unsetenv("MPEGDLL_TEST_WAV_DATA_LIMIT");
-    if (lib.loaded()) lib.deinit();
+    if (lib.Loaded()) lib.deinit();
   }
   DecoderLibrary lib{MPEGDLL_TEST_HOOKS_PATH};
   TempDir dir;
@@ -172,13 +172,13 @@ TEST_F(WavLimit, OutputPastTheLimitIsAnOutputErrorAndOutputUpToItIsNot) {
   for (const Case c : {Case{size, 0}, Case{size - 4, MPEGDLL_ERR_OUTPUT}, Case{size / 2, MPEGDLL_ERR_OUTPUT}}) {
     ASSERT_EQ(setenv("MPEGDLL_TEST_WAV_DATA_LIMIT", std::to_string(c.limit).c_str(), 1), 0);
     const std::string out = dir / "out.wav";
-    const CommandRun r = decodeLikeMp3Command(lib, mp3, out);
+    const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
     EXPECT_EQ(r.openError, 0);
     EXPECT_EQ(r.playResult, 0);
     EXPECT_EQ(r.firstError, c.error) << "limit " << c.limit;
     EXPECT_TRUE(r.flagSet);
     if (c.error == 0) {
-      EXPECT_TRUE(readWav(out).data == reference.data);
+      EXPECT_TRUE(ReadWav(out).data == reference.data);
     }
   }
 }
