@@ -35,8 +35,10 @@ struct Line {
 // The ending a last line gets when a line is put after it: a lone CR becomes
 // CRLF (its bytes stay), no ending becomes the file's.
 void CompleteEnding(Line& line, const std::string& fileEol) {
-  if (line.eol.empty()) line.eol = fileEol;
-  else if (line.eol == "\r") line.eol = "\r\n";
+  if (line.eol.empty())
+    line.eol = fileEol;
+  else if (line.eol == "\r")
+    line.eol = "\r\n";
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -113,9 +115,7 @@ bool KeyOf(const std::string& text, std::string* key, std::string* value) {
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
-bool HasSurroundingQuotes(const std::string& v) {
-  return v.size() >= 2 && IsQuote(v.front()) && v.front() == v.back();
-}
+bool HasSurroundingQuotes(const std::string& v) { return v.size() >= 2 && IsQuote(v.front()) && v.front() == v.back(); }
 
 // At most kMaxValueBytes bytes, never ending inside a UTF-8 character.
 std::string CutValue(std::string v) {
@@ -249,8 +249,7 @@ bool MakeFolders(const std::string& folder) {
 
 }  // namespace
 
-std::string TIniFile::ReadText(const std::string& section, const std::string& ident,
-                               const std::string& defaultValue) {
+std::string TIniFile::ReadText(const std::string& section, const std::string& ident, const std::string& defaultValue) {
   std::string content;
   int err = 0;
   const std::string wantedSection = Trim(section);
@@ -308,10 +307,10 @@ void TIniFile::WriteText(const std::string& section, const std::string& ident, c
   }
   // Blanks around the value or a pair of quotes around it would be lost on
   // reading; a pair of quotes added around it keeps the value exact.
-  const std::string stored = (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()))) ||
-                                     HasSurroundingQuotes(value)
-                                 ? "\"" + value + "\""
-                                 : value;
+  const std::string stored =
+      (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()))) || HasSurroundingQuotes(value)
+          ? "\"" + value + "\""
+          : value;
   const std::string keyLine = Trim(ident) + "=" + stored;
 
   long sectionAt = -1;

@@ -35,8 +35,7 @@ class TIniFile : public TCustomIniFile {
   // of the file name, readable by the user only; creation touches no file.
   explicit TIniFile(std::string fileName, TFolderCreation folders = TFolderCreation::Refuse)
       : TCustomIniFile(std::move(fileName)), folders_(folders) {}
-  std::string ReadText(const std::string& section, const std::string& ident,
-                       const std::string& defaultValue) override;
+  std::string ReadText(const std::string& section, const std::string& ident, const std::string& defaultValue) override;
   void WriteText(const std::string& section, const std::string& ident, const std::string& value) override;
 
  private:

@@ -16,5 +16,5 @@ struct TSharedState {
   std::string OutBaseName;             // that name less its last four characters
   std::string PlayedFileName;          // the file being played, without its folder
   bool HalvingSucceeded = false;
-  bool Playing = false;                // Play was pressed on the media player
+  bool Playing = false;  // Play was pressed on the media player
 };

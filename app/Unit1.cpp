@@ -133,7 +133,8 @@ void TForm1::BuildControls() {
   statusPanel_->setObjectName("SimpleText");
   StatusBar1->addWidget(statusPanel_, 1);
 
-  BitBtn1 = MakeButton(this, "BitBtn1", QStringLiteral("Convert Wav as GP3 / GP4 sound format"), QRect(54, 81, 238, 22));
+  BitBtn1 =
+      MakeButton(this, "BitBtn1", QStringLiteral("Convert Wav as GP3 / GP4 sound format"), QRect(54, 81, 238, 22));
 
   OpenDialog1 = std::make_unique<TOpenDialog>(this);
   MPEGPlayer1 = std::make_unique<TMPEGPlayer>();
@@ -153,10 +154,10 @@ void TForm1::BuildControls() {
   bitBtn4State_ = std::make_unique<TControlState>(BitBtn4);
   bitBtn6State_ = std::make_unique<TControlState>(BitBtn6);
   mediaPlayer1State_ = std::make_unique<TControlState>(MediaPlayer1);
-  playback_ = std::make_unique<TPlaybackCommand>(
-      TPlaybackParts{*OpenDialog1, *this, *MediaPlayer1, *MPEGPlayer1, *bitBtn1State_, *bitBtn2State_, *bitBtn4State_,
-                     *bitBtn6State_},
-      State);
+  playback_ =
+      std::make_unique<TPlaybackCommand>(TPlaybackParts{*OpenDialog1, *this, *MediaPlayer1, *MPEGPlayer1,
+                                                        *bitBtn1State_, *bitBtn2State_, *bitBtn4State_, *bitBtn6State_},
+                                         State);
 
   connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
   connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn2Click(); }); });

@@ -4,7 +4,6 @@
 // interfaces; the handlers here only hand them the window's parts.
 
 #include <QWidget>
-
 #include <memory>
 #include <string>
 

@@ -1,5 +1,5 @@
-#include "LastResort.h"
 #include "Application.h"
+#include "LastResort.h"
 #include "RunCommandLine.h"
 #include "Unit1.h"
 

@@ -30,9 +30,9 @@ constexpr int kSeconds = 5;
 void MakeWav(const std::string& name, uint32_t rate, unsigned seed) {
   const uint32_t dataSize = kSeconds * rate * 4;
   std::vector<unsigned char> bytes(44 + dataSize);
-  const unsigned char head[] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                16,  0,   0,   0,   1, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                4,   0,   16,  0,   'd', 'a', 't', 'a'};
+  const unsigned char head[] = {'R', 'I', 'F', 'F', 0, 0, 0,  0, 'W', 'A', 'V', 'E', 'f', 'm',
+                                't', ' ', 16,  0,   0, 0, 1,  0, 2,   0,   0,   0,   0,   0,
+                                0,   0,   0,   0,   4, 0, 16, 0, 'd', 'a', 't', 'a'};
   std::copy(std::begin(head), std::end(head), bytes.begin());
   auto put32 = [&](size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
@@ -46,8 +46,8 @@ void MakeWav(const std::string& name, uint32_t rate, unsigned seed) {
     x = x * 1664525u + 1013904223u;
     bytes[i] = static_cast<unsigned char>(x >> 24);
   }
-  std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void Clear(const std::string& folder) {

@@ -35,8 +35,8 @@ constexpr int64_t kSeconds = 300;
 
 void MakeWav(const std::string& name, uint32_t rate) {
   const int64_t dataSize = kSeconds * rate * 4;
-  unsigned char header[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                              1,   0,   2,   0};
+  unsigned char header[44] = {'R', 'I', 'F', 'F', 0,  0, 0, 0, 'W', 'A', 'V', 'E',
+                              'f', 'm', 't', ' ', 16, 0, 0, 0, 1,   0,   2,   0};
   auto put32 = [&](int at, uint32_t v) {
     for (int i = 0; i < 4; ++i) header[at + i] = static_cast<unsigned char>(v >> (8 * i));
   };
@@ -216,8 +216,7 @@ int main(int argc, char** argv) {
   const int64_t slice = int64_t{4} << 20;
   const double naiveSlice = Median([&] { NaiveHalving(wav44, work + "/naive.raw", slice); }, 3);
   const double naive = naiveSlice * static_cast<double>(data44) / static_cast<double>(slice);
-  const double naiveRtlSlice =
-      Median([&] { NaiveHalvingThroughFileServices(wav44, work + "/naive2.raw", slice); }, 3);
+  const double naiveRtlSlice = Median([&] { NaiveHalvingThroughFileServices(wav44, work + "/naive2.raw", slice); }, 3);
   const double naiveRtl = naiveRtlSlice * static_cast<double>(data44) / static_cast<double>(slice);
   const double sox = Median([&] { Spawn({"sox", wav44, "-r", "22050", "-t", "raw", work + "/sox.raw"}); }, 3);
 
@@ -233,23 +232,27 @@ int main(int argc, char** argv) {
   std::printf("input: %.1f MB at 44100 Hz, %.1f MB at 22050 Hz; median of %d runs (naive loop and sox: 3)\n",
               static_cast<double>(st.st_size) / 1e6, static_cast<double>(st.st_size) / 2e6, kRuns);
   std::printf("process start cost (true): %.2f ms, included in every peer's time\n", spawnCost * 1e3);
-  std::printf("header strip  : conversion %.1f ms | dd %.1f ms | tail %.1f ms | conversion/dd %.2f, conversion/tail %.2f\n",
-              convert * 1e3, dd * 1e3, tail * 1e3, convert / dd, convert / tail);
-  std::printf("halving       : HalveSampleRate %.1f ms (%d gauge paints) | cp %.1f ms | halving/cp %.2f\n",
-              halve * 1e3, paints, cp * 1e3, halve / cp);
+  std::printf(
+      "header strip  : conversion %.1f ms | dd %.1f ms | tail %.1f ms | conversion/dd %.2f, conversion/tail %.2f\n",
+      convert * 1e3, dd * 1e3, tail * 1e3, convert / dd, convert / tail);
+  std::printf("halving       : HalveSampleRate %.1f ms (%d gauge paints) | cp %.1f ms | halving/cp %.2f\n", halve * 1e3,
+              paints, cp * 1e3, halve / cp);
   std::printf("naive 4-byte  : %.0f ms (measured on a %lld MiB slice, scaled) | naive/halving %.0f x\n", naive * 1e3,
               static_cast<long long>(slice >> 20), naive / halve);
   std::printf("naive, file services: %.0f ms (same slice, scaled) | naive/halving %.0f x\n", naiveRtl * 1e3,
               naiveRtl / halve);
   std::printf("sox -r 22050  : %.1f ms | sox/halving %.1f x\n", sox * 1e3, sox / halve);
-  std::printf("peak memory   : halving %ld KiB (5 MB file) vs %ld KiB (52.9 MB); conversion %ld KiB (2.5 MB) vs %ld KiB (26.5 MB)\n",
-              halveSmall, halveBig, convertSmall, convertBig);
+  std::printf(
+      "peak memory   : halving %ld KiB (5 MB file) vs %ld KiB (52.9 MB); conversion %ld KiB (2.5 MB) vs %ld KiB (26.5 "
+      "MB)\n",
+      halveSmall, halveBig, convertSmall, convertBig);
   auto verdict = [](bool met) { return met ? "met" : "NOT met"; };
-  std::printf("targets: conversion <= 1.2 x dd %s; halving <= 1.5 x cp %s; >= 300 x naive syscall loop %s"
-              " (file services loop %s); memory flat %s\n",
-              verdict(convert <= 1.2 * dd), verdict(halve <= 1.5 * cp), verdict(naive >= 300 * halve),
-              verdict(naiveRtl >= 300 * halve),
-              verdict(std::labs(halveBig - halveSmall) < 2048 && std::labs(convertBig - convertSmall) < 2048));
+  std::printf(
+      "targets: conversion <= 1.2 x dd %s; halving <= 1.5 x cp %s; >= 300 x naive syscall loop %s"
+      " (file services loop %s); memory flat %s\n",
+      verdict(convert <= 1.2 * dd), verdict(halve <= 1.5 * cp), verdict(naive >= 300 * halve),
+      verdict(naiveRtl >= 300 * halve),
+      verdict(std::labs(halveBig - halveSmall) < 2048 && std::labs(convertBig - convertSmall) < 2048));
   if (argc <= 1) {
     Spawn({"rm", "-rf", work});
   }

@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-
 #include <cstdlib>
 
 #include "Gauges.h"
@@ -41,8 +40,7 @@ void BM_MillionProgressAssignments(benchmark::State& state) {
     gauge.SetProgress(0);
     for (int v = 0; v <= 1000000; ++v) gauge.SetProgress(v);
   }
-  state.counters["paints_per_run"] =
-      benchmark::Counter(gauge.PaintCount(), benchmark::Counter::kAvgIterations);
+  state.counters["paints_per_run"] = benchmark::Counter(gauge.PaintCount(), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_MillionProgressAssignments)->Unit(benchmark::kMillisecond);
 

@@ -11,7 +11,6 @@
 #include <QDeadlineTimer>
 #include <QTemporaryDir>
 #include <QWidget>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -44,9 +43,10 @@ constexpr int kLoud = 1000;
 class MonitorWatch {
  public:
   MonitorWatch() {
-    pipe_ = popen("exec parec -d vantrel_null.monitor --raw --format=s16le --rate=44100 --channels=2 "
-                  "--latency-msec=2 2>/dev/null",
-                  "r");
+    pipe_ = popen(
+        "exec parec -d vantrel_null.monitor --raw --format=s16le --rate=44100 --channels=2 "
+        "--latency-msec=2 2>/dev/null",
+        "r");
     if (pipe_) reader_ = std::thread([this] { Read(); });
   }
   ~MonitorWatch() {

@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -115,8 +114,8 @@ class Surface {
   // from the radial through (x3, y3) counterclockwise to the radial through
   // (x4, y4) is drawn (the whole ellipse when the radials coincide), and the
   // two radials are outlined too.
-  void Pie(int left, int top, int right, int bottom, QRgb pen, QRgb brush, bool slice = false, int x3 = 0,
-           int y3 = 0, int x4 = 0, int y4 = 0) {
+  void Pie(int left, int top, int right, int bottom, QRgb pen, QRgb brush, bool slice = false, int x3 = 0, int y3 = 0,
+           int x4 = 0, int y4 = 0) {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     const int w = right - left;
@@ -151,10 +150,9 @@ class Surface {
       for (int gx = 1; gx <= w; ++gx) {
         const unsigned char k = cls[static_cast<size_t>(gy) * gw + gx];
         if (k == 0) continue;
-        const unsigned char n[4] = {cls[static_cast<size_t>(gy - 1) * gw + gx],
-                                    cls[static_cast<size_t>(gy + 1) * gw + gx],
-                                    cls[static_cast<size_t>(gy) * gw + gx - 1],
-                                    cls[static_cast<size_t>(gy) * gw + gx + 1]};
+        const unsigned char n[4] = {
+            cls[static_cast<size_t>(gy - 1) * gw + gx], cls[static_cast<size_t>(gy + 1) * gw + gx],
+            cls[static_cast<size_t>(gy) * gw + gx - 1], cls[static_cast<size_t>(gy) * gw + gx + 1]};
         bool edge = false;
         for (unsigned char c : n) {
           // The arc: slice pixels next to the outside. The radials: pixels
@@ -256,7 +254,8 @@ void TGauge::SetProgress(int value) {
 void TGauge::SetMinValue(int value) {
   if (value == minValue_) return;
   if (value > maxValue_ && !Loading())
-    throw EInvalidOperation(Format(kRangeMessage, -2147483647, static_cast<int>(static_cast<long long>(maxValue_) - 1)));
+    throw EInvalidOperation(
+        Format(kRangeMessage, -2147483647, static_cast<int>(static_cast<long long>(maxValue_) - 1)));
   minValue_ = value;
   if (progress_ < value) progress_ = value;
   RepaintNow();
@@ -414,8 +413,7 @@ QImage TGauge::Paint() const {
       if (percent > 0) {
         const int mx = width / 2;
         const double angle = percent / 100.0 * kPi;
-        canvas.Line(mx, b - 1, RoundEven(mx * (1 - std::cos(angle))), RoundEven((b - 1) * (1 - std::sin(angle))),
-                    fore);
+        canvas.Line(mx, b - 1, RoundEven(mx * (1 - std::cos(angle))), RoundEven((b - 1) * (1 - std::sin(angle))), fore);
       }
       break;
     }

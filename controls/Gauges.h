@@ -17,7 +17,6 @@
 
 #include <QImage>
 #include <QWidget>
-
 #include <cstdint>
 
 #include "CommandPorts.h"

@@ -13,8 +13,8 @@ const char* const kNoDevice = "Aucun périphérique MCI ouvert";
 const char* const kUnknownError = "Code d'erreur inconnu";
 
 const char* const kDeviceTypeNames[] = {
-    "",      "AVIVideo", "CDAudio", "DAT", "DigitalVideo", "MMMovie",  "Other",
-    "Overlay", "Scanner", "Sequencer", "VCR", "Videodisc", "WaveAudio",
+    "",        "AVIVideo", "CDAudio",   "DAT", "DigitalVideo", "MMMovie",   "Other",
+    "Overlay", "Scanner",  "Sequencer", "VCR", "Videodisc",    "WaveAudio",
 };
 
 }  // namespace
@@ -55,15 +55,33 @@ void TMediaPlayer::ClickDispatch() {
   DoClick(pressedButton_, doDefault);
   if (!doDefault) return;
   switch (pressedButton_) {
-    case btPlay: Play(); break;
-    case btPause: Pause(); break;
-    case btStop: Stop(); break;
-    case btNext: Next(); break;
-    case btPrev: Prev(); break;
-    case btStep: Step(); break;
-    case btBack: Back(); break;
-    case btRecord: Record(); break;
-    case btEject: Eject(); break;
+    case btPlay:
+      Play();
+      break;
+    case btPause:
+      Pause();
+      break;
+    case btStop:
+      Stop();
+      break;
+    case btNext:
+      Next();
+      break;
+    case btPrev:
+      Prev();
+      break;
+    case btStep:
+      Step();
+      break;
+    case btBack:
+      Back();
+      break;
+    case btRecord:
+      Record();
+      break;
+    case btEject:
+      Eject();
+      break;
   }
   DoPostClick(pressedButton_);
 }
@@ -118,11 +136,20 @@ void TMediaPlayer::HandleNotify(uint32_t code) {
     DrawAutoButtons();
   }
   switch (code) {
-    case MCI_NOTIFY_SUCCESSFUL: notifyResult_ = nrSuccessful; break;
-    case MCI_NOTIFY_SUPERSEDED: notifyResult_ = nrSuperseded; break;
-    case MCI_NOTIFY_ABORTED: notifyResult_ = nrAborted; break;
-    case MCI_NOTIFY_FAILURE: notifyResult_ = nrFailure; break;
-    default: break;
+    case MCI_NOTIFY_SUCCESSFUL:
+      notifyResult_ = nrSuccessful;
+      break;
+    case MCI_NOTIFY_SUPERSEDED:
+      notifyResult_ = nrSuperseded;
+      break;
+    case MCI_NOTIFY_ABORTED:
+      notifyResult_ = nrAborted;
+      break;
+    case MCI_NOTIFY_FAILURE:
+      notifyResult_ = nrFailure;
+      break;
+    default:
+      break;
   }
   DoNotify();
 }
@@ -227,8 +254,8 @@ void TMediaPlayer::QueryCapabilities() {
   hasVideo_ = query(MCI_GETDEVCAPS_HAS_VIDEO) != 0;
   if (hasVideo_) capabilities_.Include(capUsesWindow);
   const uint32_t type = query(MCI_GETDEVCAPS_DEVICE_TYPE);
-  canStep_ = type == MCI_DEVTYPE_ANIMATION || type == MCI_DEVTYPE_DIGITAL_VIDEO ||
-             type == MCI_DEVTYPE_OVERLAY || type == MCI_DEVTYPE_VCR;
+  canStep_ = type == MCI_DEVTYPE_ANIMATION || type == MCI_DEVTYPE_DIGITAL_VIDEO || type == MCI_DEVTYPE_OVERLAY ||
+             type == MCI_DEVTYPE_VCR;
   if (canStep_) capabilities_.Include(capCanStep);
   QueryDisplayRect(MCI_ANIM_WHERE_SOURCE);
 }
@@ -284,8 +311,10 @@ void TMediaPlayer::Pause() {
   if (mode == mdPlaying) {
     Send(MCI_PAUSE, WaitFlags(), &params);
   } else if (mode == mdPaused) {
-    if (Send(MCI_RESUME, NotifyFlags(false), &params) != 0) Play();
-    else notifyRequested_ = false;
+    if (Send(MCI_RESUME, NotifyFlags(false), &params) != 0)
+      Play();
+    else
+      notifyRequested_ = false;
   }
 }
 
@@ -451,8 +480,7 @@ void TMediaPlayer::SetDisplay(QWidget* value) {
   display_ = value;
   // Watched also while it is only stored for a later Open, so a freed window
   // is never handed to the device.
-  if (value != nullptr)
-    connect(value, &QObject::destroyed, this, &TMediaPlayer::DisplayRemoved, Qt::UniqueConnection);
+  if (value != nullptr) connect(value, &QObject::destroyed, this, &TMediaPlayer::DisplayRemoved, Qt::UniqueConnection);
 }
 
 void TMediaPlayer::DisplayRemoved(QObject* removed) {

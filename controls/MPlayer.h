@@ -20,7 +20,6 @@
 #include <QImage>
 #include <QRect>
 #include <QWidget>
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -34,8 +33,19 @@
 using TButtonSet = TSet<TMPBtnType>;
 
 enum TMPDeviceTypes : uint8_t {
-  dtAutoSelect, dtAVIVideo, dtCDAudio, dtDAT, dtDigitalVideo, dtMMMovie, dtOther,
-  dtOverlay, dtScanner, dtSequencer, dtVCR, dtVideodisc, dtWaveAudio
+  dtAutoSelect,
+  dtAVIVideo,
+  dtCDAudio,
+  dtDAT,
+  dtDigitalVideo,
+  dtMMMovie,
+  dtOther,
+  dtOverlay,
+  dtScanner,
+  dtSequencer,
+  dtVCR,
+  dtVideodisc,
+  dtWaveAudio
 };
 
 enum TMPDevCapsValues : uint8_t { capCanStep, capCanEject, capCanPlay, capCanRecord, capUsesWindow };

@@ -1,16 +1,14 @@
 // The transport button row of TMediaPlayer: glyphs, size rule, painting,
 // mouse and keys. The device side is in MPlayer.cpp.
-#include "MPlayer.h"
-
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
-
 #include <algorithm>
 
 #include "Application.h"
+#include "MPlayer.h"
 
 // The glyphs live in this static library; their registration must be pulled in
 // by hand (and from the global namespace).
@@ -19,7 +17,7 @@ static void InitGlyphResources() { Q_INIT_RESOURCE(glyphs); }
 namespace {
 
 const char* const kGlyphPrefixes[] = {"EN", "DI", "CL"};
-const char* const kButtonNames[] = {"MPPLAY", "MPPAUSE", "MPSTOP", "MPNEXT", "MPPREV",
+const char* const kButtonNames[] = {"MPPLAY", "MPPAUSE", "MPSTOP",   "MPNEXT", "MPPREV",
                                     "MPSTEP", "MPBACK",  "MPRECORD", "MPEJECT"};
 constexpr int kGlyphEnabled = 0, kGlyphDisabled = 1, kGlyphColored = 2;
 
@@ -61,11 +59,15 @@ void FrameRect(QImage& image, int x1, int y1, int x2, int y2, QRgb pen) {
 // A horizontal or vertical line from (x1, y1) towards (x2, y2), end point excluded.
 void Line(QImage& image, int x1, int y1, int x2, int y2, QRgb pen) {
   if (x1 == x2) {
-    if (y2 >= y1) FillPixels(image, x1, y1, x1 + 1, y2, pen);
-    else FillPixels(image, x1, y2 + 1, x1 + 1, y1 + 1, pen);
+    if (y2 >= y1)
+      FillPixels(image, x1, y1, x1 + 1, y2, pen);
+    else
+      FillPixels(image, x1, y2 + 1, x1 + 1, y1 + 1, pen);
   } else {
-    if (x2 >= x1) FillPixels(image, x1, y1, x2, y1 + 1, pen);
-    else FillPixels(image, x2 + 1, y1, x1 + 1, y1 + 1, pen);
+    if (x2 >= x1)
+      FillPixels(image, x1, y1, x2, y1 + 1, pen);
+    else
+      FillPixels(image, x2 + 1, y1, x1 + 1, y1 + 1, pen);
   }
 }
 
@@ -148,15 +150,17 @@ void TMediaPlayer::SetColoredButtons(TButtonSet value) {
 void TMediaPlayer::SetAutoEnable(bool value) {
   if (value == autoEnable_) return;
   autoEnable_ = value;
-  if (value) DrawAutoButtons();
-  else SetEnabledButtons(enabledButtons_);
+  if (value)
+    DrawAutoButtons();
+  else
+    SetEnabledButtons(enabledButtons_);
 }
 
 void TMediaPlayer::SetTabStop(bool value) { setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus); }
 
 int TMediaPlayer::VisibleCount() const {
-  const int n = static_cast<int>(std::count_if(buttons_.begin(), buttons_.end(),
-                                               [](const TMPButton& b) { return b.visible; }));
+  const int n =
+      static_cast<int>(std::count_if(buttons_.begin(), buttons_.end(), [](const TMPButton& b) { return b.visible; }));
   return n == 0 ? 1 : n;
 }
 
@@ -383,4 +387,3 @@ void TMediaPlayer::changeEvent(QEvent* event) {
   if (event->type() == QEvent::EnabledChange) update();
   QWidget::changeEvent(event);
 }
-

@@ -27,8 +27,7 @@ void TApplication::ShowException(const Exception& e) {
     return;
   }
   QPointer<QWidget> previouslyActive = QApplication::activeWindow();
-  QMessageBox box(QMessageBox::Critical, QString::fromStdString(title_), QString::fromStdString(text),
-                  QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Critical, QString::fromStdString(title_), QString::fromStdString(text), QMessageBox::Ok);
   box.setObjectName("ErrorBox");
   // Application-modal: every other window of the program takes no input meanwhile.
   box.setWindowModality(Qt::ApplicationModal);

@@ -29,9 +29,16 @@ void Open(TFileVar& f, int recSize, TOpenDisposition disposition) {
   TFileState state = TFileState::fmInOut;
   if (disposition == TOpenDisposition::OpenExisting) {
     switch (FileMode & 3) {
-      case 0: access = TOpenAccess::Read; state = TFileState::fmInput; break;
-      case 1: access = TOpenAccess::Write; state = TFileState::fmOutput; break;
-      default: break;
+      case 0:
+        access = TOpenAccess::Read;
+        state = TFileState::fmInput;
+        break;
+      case 1:
+        access = TOpenAccess::Write;
+        state = TFileState::fmOutput;
+        break;
+      default:
+        break;
     }
   }
   int code = 0;
@@ -58,14 +65,22 @@ int& InOutRes() {
 
 std::string InOutErrorMessage(int code) {
   switch (code) {
-    case 2: return "Fichier introuvable";
-    case 3: return "Nom de fichier incorrect";
-    case 4: return "Trop de fichiers ouverts";
-    case 5: return "Accès au fichier refusé";
-    case 100: return "Lecture au-delà de la fin de fichier";
-    case 101: return "Disque plein";
-    case 106: return "Saisie numérique incorrecte";
-    default: return Format("Erreur E/S %d", code);
+    case 2:
+      return "Fichier introuvable";
+    case 3:
+      return "Nom de fichier incorrect";
+    case 4:
+      return "Trop de fichiers ouverts";
+    case 5:
+      return "Accès au fichier refusé";
+    case 100:
+      return "Lecture au-delà de la fin de fichier";
+    case 101:
+      return "Disque plein";
+    case 106:
+      return "Saisie numérique incorrecte";
+    default:
+      return Format("Erreur E/S %d", code);
   }
 }
 

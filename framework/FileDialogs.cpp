@@ -8,7 +8,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
-
 #include <algorithm>
 
 const char* const kOpenDialogObjectName = "OpenDialog";
@@ -38,8 +37,8 @@ class TFileDialogWindow : public QFileDialog {
   void accept() override {
     const QStringList chosen = selectedFiles();
     // A folder typed into the name box only opens that folder.
-    const bool choosesFiles =
-        !chosen.isEmpty() && std::none_of(chosen.begin(), chosen.end(), [](const QString& f) { return QFileInfo(f).isDir(); });
+    const bool choosesFiles = !chosen.isEmpty() && std::none_of(chosen.begin(), chosen.end(),
+                                                                [](const QString& f) { return QFileInfo(f).isDir(); });
     if (choosesFiles) {
       if (component_.Options().Contains(TOpenOption::ofPathMustExist)) {
         for (const QString& f : chosen) {
@@ -147,7 +146,8 @@ bool TOpenDialog::Execute() {
 
   // The name box shows FileName as it is, a full path included; set last so
   // that choosing the filter above cannot rewrite it.
-  if (auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) nameBox->setText(FromUtf8(fileName_));
+  if (auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+    nameBox->setText(FromUtf8(fileName_));
 
   QObject::connect(&dialog, &QFileDialog::directoryEntered, [this](const QString&) {
     if (OnFolderChange) OnFolderChange(*this);
@@ -189,8 +189,8 @@ bool TOpenDialog::Execute() {
   fileName_ = files_.front();
   const qsizetype selected = nameFilters.indexOf(dialog.selectedNameFilter());
   if (selected >= 0) filterIndex_ = static_cast<int>(selected) + 1;
-  if (!defaultExt.empty() && QString::compare(FromUtf8(Extension(fileName_)), FromUtf8(defaultExt),
-                                              Qt::CaseInsensitive) != 0)
+  if (!defaultExt.empty() &&
+      QString::compare(FromUtf8(Extension(fileName_)), FromUtf8(defaultExt), Qt::CaseInsensitive) != 0)
     options_.Include(TOpenOption::ofExtensionDifferent);
   else
     options_.Exclude(TOpenOption::ofExtensionDifferent);

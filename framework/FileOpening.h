@@ -20,8 +20,8 @@ enum class TOpenDisposition { OpenExisting, CreateAlways, CreateNew };
 // A regular file without any write permission bit is refused with 5 for
 // write access (also for root); a folder is refused with 5 whatever the
 // access; create-always empties an existing file only after the lock is held.
-int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing sharing,
-                     TOpenDisposition disposition, int* winError);
+int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing sharing, TOpenDisposition disposition,
+                     int* winError);
 
 // The code for a failed call on a path: errno mapped by the table, except that
 // a missing entry whose folder is missing too gives 3 instead of 2.

@@ -97,36 +97,57 @@ int LastOSError() { return lastOSError; }
 // that know the path turn it into 3 when the folder is missing (PathErrorCode).
 int ErrnoToWinError(int err) {
   switch (err) {
-    case 0: return 0;
-    case ENOENT: return 2;         // file not found
-    case ENOTDIR: return 3;        // path not found: a part of it is no folder
+    case 0:
+      return 0;
+    case ENOENT:
+      return 2;  // file not found
+    case ENOTDIR:
+      return 3;  // path not found: a part of it is no folder
     case EMFILE:
-    case ENFILE: return 4;         // too many open files
+    case ENFILE:
+      return 4;  // too many open files
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return 5;         // access denied
-    case EBADF: return 6;          // invalid handle
-    case ENOMEM: return 8;         // not enough memory
-    case EXDEV: return 17;         // not the same device
+    case EISDIR:
+      return 5;  // access denied
+    case EBADF:
+      return 6;  // invalid handle
+    case ENOMEM:
+      return 8;  // not enough memory
+    case EXDEV:
+      return 17;  // not the same device
     case ENXIO:
-    case ENODEV: return 21;        // device not ready
+    case ENODEV:
+      return 21;  // device not ready
     case EWOULDBLOCK:
-    case ETXTBSY: return 32;       // sharing violation
-    case EEXIST: return 80;        // file exists
+    case ETXTBSY:
+      return 32;  // sharing violation
+    case EEXIST:
+      return 80;  // file exists
     case EINVAL:
-    case EOVERFLOW: return 87;     // invalid parameter
-    case EPIPE: return 109;        // broken pipe
+    case EOVERFLOW:
+      return 87;  // invalid parameter
+    case EPIPE:
+      return 109;  // broken pipe
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return 112;        // disk full (EFBIG: the file size limit)
-    case ESPIPE: return 132;       // seek on a device
-    case ENOTEMPTY: return 145;    // folder not empty
-    case EBUSY: return 170;        // busy
-    case ENAMETOOLONG: return 206; // name too long
-    case EIO: return 1117;         // device I/O error
-    case ELOOP: return 1921;       // name cannot be resolved
-    default: return 31;            // general failure
+    case EFBIG:
+      return 112;  // disk full (EFBIG: the file size limit)
+    case ESPIPE:
+      return 132;  // seek on a device
+    case ENOTEMPTY:
+      return 145;  // folder not empty
+    case EBUSY:
+      return 170;  // busy
+    case ENAMETOOLONG:
+      return 206;  // name too long
+    case EIO:
+      return 1117;  // device I/O error
+    case ELOOP:
+      return 1921;  // name cannot be resolved
+    default:
+      return 31;  // general failure
   }
 }
 
@@ -138,15 +159,13 @@ int PathErrorCode(const std::string& name, int err) {
   return FolderExists(folder) ? 2 : 3;
 }
 
-int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing sharing,
-                     TOpenDisposition disposition, int* winError) {
+int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing sharing, TOpenDisposition disposition,
+                     int* winError) {
   if (name.empty()) {
     *winError = 3;
     return -1;
   }
-  const int accessFlags = access == TOpenAccess::Read    ? O_RDONLY
-                          : access == TOpenAccess::Write ? O_WRONLY
-                                                         : O_RDWR;
+  const int accessFlags = access == TOpenAccess::Read ? O_RDONLY : access == TOpenAccess::Write ? O_WRONLY : O_RDWR;
   // Non-blocking only while opening, so that a FIFO cannot hang the program.
   const int flags = accessFlags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   bool created = false;
@@ -180,8 +199,7 @@ int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing s
   if (fstat(fd, &st) != 0) return refuse(ErrnoToWinError(errno));
   if (S_ISDIR(st.st_mode)) return refuse(5);
   // Root may write anything; the read-only attribute must hold for it too.
-  if (access != TOpenAccess::Read && S_ISREG(st.st_mode) && !created && IsReadOnlyMode(st.st_mode))
-    return refuse(5);
+  if (access != TOpenAccess::Read && S_ISREG(st.st_mode) && !created && IsReadOnlyMode(st.st_mode)) return refuse(5);
   const int fl = fcntl(fd, F_GETFL);
   if (fl >= 0) fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
   const int lock = sharing == TOpenSharing::None ? LOCK_EX : LOCK_SH;
@@ -225,8 +243,8 @@ THandle FileOpen(const std::string& name, uint32_t mode) {
 
 THandle FileCreate(const std::string& name) {
   int code = 0;
-  const int fd = OpenPlatformFile(name, TOpenAccess::ReadWrite, TOpenSharing::None,
-                                  TOpenDisposition::CreateAlways, &code);
+  const int fd =
+      OpenPlatformFile(name, TOpenAccess::ReadWrite, TOpenSharing::None, TOpenDisposition::CreateAlways, &code);
   if (fd < 0) Fail(code);
   return fd;
 }
@@ -256,10 +274,18 @@ int64_t FileWrite(THandle h, const void* buf, int64_t count) {
 int64_t FileSeek(THandle h, int64_t offset, int origin) {
   int whence;
   switch (origin) {
-    case soFromBeginning: whence = SEEK_SET; break;
-    case soFromCurrent: whence = SEEK_CUR; break;
-    case soFromEnd: whence = SEEK_END; break;
-    default: Fail(87); return -1;
+    case soFromBeginning:
+      whence = SEEK_SET;
+      break;
+    case soFromCurrent:
+      whence = SEEK_CUR;
+      break;
+    case soFromEnd:
+      whence = SEEK_END;
+      break;
+    default:
+      Fail(87);
+      return -1;
   }
   const off_t pos = lseek(h, static_cast<off_t>(offset), whence);
   if (pos < 0) {
@@ -378,8 +404,8 @@ bool DeleteFile(const std::string& name) {
 
 bool CopyFile(const std::string& source, const std::string& dest, bool failIfExists) {
   int code = 0;
-  const int in = OpenPlatformFile(source, TOpenAccess::Read, TOpenSharing::ReadWrite,
-                                  TOpenDisposition::OpenExisting, &code);
+  const int in =
+      OpenPlatformFile(source, TOpenAccess::Read, TOpenSharing::ReadWrite, TOpenDisposition::OpenExisting, &code);
   if (in < 0) {
     Fail(code);
     return false;
@@ -397,8 +423,7 @@ bool CopyFile(const std::string& source, const std::string& dest, bool failIfExi
     return false;
   }
   const int out = OpenPlatformFile(dest, TOpenAccess::Write, TOpenSharing::None,
-                                   failIfExists ? TOpenDisposition::CreateNew : TOpenDisposition::CreateAlways,
-                                   &code);
+                                   failIfExists ? TOpenDisposition::CreateNew : TOpenDisposition::CreateAlways, &code);
   if (out < 0) {
     Fail(code);
     close(in);
@@ -450,8 +475,7 @@ int UnixToFileDate(int64_t unixTime) {
   const int year = lt.tm_year + 1900;
   if (year < 1980 || year > 2107) return -1;
   const uint32_t date = static_cast<uint32_t>(((year - 1980) << 9) | ((lt.tm_mon + 1) << 5) | lt.tm_mday);
-  const uint32_t time =
-      static_cast<uint32_t>((lt.tm_hour << 11) | (lt.tm_min << 5) | (std::min(lt.tm_sec, 59) / 2));
+  const uint32_t time = static_cast<uint32_t>((lt.tm_hour << 11) | (lt.tm_min << 5) | (std::min(lt.tm_sec, 59) / 2));
   return static_cast<int>(date << 16 | time);
 }
 

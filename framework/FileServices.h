@@ -37,19 +37,19 @@ int LastOSError();
 int ErrnoToWinError(int err);
 
 THandle FileOpen(const std::string& name, uint32_t mode);  // -1 on failure
-THandle FileCreate(const std::string& name);                // -1 on failure
-int64_t FileRead(THandle h, void* buf, int64_t count);      // -1 on failure
+THandle FileCreate(const std::string& name);               // -1 on failure
+int64_t FileRead(THandle h, void* buf, int64_t count);     // -1 on failure
 int64_t FileWrite(THandle h, const void* buf, int64_t count);
-int64_t FileSeek(THandle h, int64_t offset, int origin);    // new position, -1 on failure
+int64_t FileSeek(THandle h, int64_t offset, int origin);  // new position, -1 on failure
 bool FileClose(THandle h);
 // 64-bit size of an open file, -1 on failure.
 int64_t FileSize(THandle h);
 
-int FileGetAttr(const std::string& name);                   // -1 on failure
-int FileSetAttr(const std::string& name, int attr);         // 0 or the platform code
+int FileGetAttr(const std::string& name);            // -1 on failure
+int FileSetAttr(const std::string& name, int attr);  // 0 or the platform code
 // The file's modification time as a local DOS date-time code (date << 16 | time).
-int FileGetDate(THandle h);                                 // -1 on failure
-int FileSetDate(THandle h, int age);                        // 0 or the platform code
+int FileGetDate(THandle h);           // -1 on failure
+int FileSetDate(THandle h, int age);  // 0 or the platform code
 bool DeleteFile(const std::string& name);
 // Copies contents, permission bits and modification time. A copy that fails
 // part way removes what it had written of the destination.

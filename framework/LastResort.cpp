@@ -1,7 +1,6 @@
 #include "LastResort.h"
 
 #include <QMessageBox>
-
 #include <cstdlib>
 
 #include "Exceptions.h"
@@ -9,8 +8,8 @@
 std::string LastResortText(const char* className, const std::string& module, const void* address,
                            const std::string& message) {
   const std::string period = (!message.empty() && message.back() != '.') ? "." : "";
-  return Format("Exception %s dans le module %s à %p.\n%s%s", className, module.c_str(), address,
-                message.c_str(), period.c_str());
+  return Format("Exception %s dans le module %s à %p.\n%s%s", className, module.c_str(), address, message.c_str(),
+                period.c_str());
 }
 
 TGuardedApplication::TGuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}

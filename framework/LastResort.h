@@ -3,7 +3,6 @@
 // that no handler's guard caught ends the program with the last-resort box.
 
 #include <QApplication>
-
 #include <string>
 
 class Exception;

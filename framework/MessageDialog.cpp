@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -59,30 +58,43 @@ std::array<int, kButtonCount> gButtonMeasurements{};
 
 const char* KindCaption(TMsgDlgType kind) {
   switch (kind) {
-    case TMsgDlgType::mtWarning: return "Avertissement";
-    case TMsgDlgType::mtError: return "Erreur";
-    case TMsgDlgType::mtInformation: return "Information";
-    case TMsgDlgType::mtConfirmation: return "Confirmation";
-    case TMsgDlgType::mtCustom: break;
+    case TMsgDlgType::mtWarning:
+      return "Avertissement";
+    case TMsgDlgType::mtError:
+      return "Erreur";
+    case TMsgDlgType::mtInformation:
+      return "Information";
+    case TMsgDlgType::mtConfirmation:
+      return "Confirmation";
+    case TMsgDlgType::mtCustom:
+      break;
   }
   return nullptr;
 }
 
 bool KindIcon(TMsgDlgType kind, QStyle::StandardPixmap& icon) {
   switch (kind) {
-    case TMsgDlgType::mtWarning: icon = QStyle::SP_MessageBoxWarning; return true;
-    case TMsgDlgType::mtError: icon = QStyle::SP_MessageBoxCritical; return true;
-    case TMsgDlgType::mtInformation: icon = QStyle::SP_MessageBoxInformation; return true;
-    case TMsgDlgType::mtConfirmation: icon = QStyle::SP_MessageBoxQuestion; return true;
-    case TMsgDlgType::mtCustom: break;
+    case TMsgDlgType::mtWarning:
+      icon = QStyle::SP_MessageBoxWarning;
+      return true;
+    case TMsgDlgType::mtError:
+      icon = QStyle::SP_MessageBoxCritical;
+      return true;
+    case TMsgDlgType::mtInformation:
+      icon = QStyle::SP_MessageBoxInformation;
+      return true;
+    case TMsgDlgType::mtConfirmation:
+      icon = QStyle::SP_MessageBoxQuestion;
+      return true;
+    case TMsgDlgType::mtCustom:
+      break;
   }
   return false;
 }
 
 // The text is measured and drawn with the same flags, so the label shows
 // exactly the rectangle the layout reserved for it.
-constexpr int kTextFlags =
-    Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs | Qt::TextShowMnemonic;
+constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs | Qt::TextShowMnemonic;
 
 class TMessageLabel : public QLabel {
  public:
@@ -266,15 +278,14 @@ TModalResult TMessageForm::ShowModal() {
   return result == mrNone ? mrCancel : result;
 }
 
-std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& text, TMsgDlgType kind,
-                                                  TMsgDlgButtons buttonSet) {
+std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttonSet) {
   auto form = std::make_unique<TMessageForm>();
   const QFont font = MessageDialogFont();
   form->setFont(font);
   const QFontMetrics fm(font);
 
-  const QRect letters = fm.boundingRect(
-      QRect(), Qt::TextSingleLine, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  const QRect letters = fm.boundingRect(QRect(), Qt::TextSingleLine,
+                                        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   const int cw = letters.width() / 52;
   const int ch = letters.height();
   const int horzMargin = MulDiv(8, cw, 4);

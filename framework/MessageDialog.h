@@ -5,7 +5,6 @@
 
 #include <QDialog>
 #include <QPointer>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,8 +57,7 @@ class TMessageForm : public QDialog {
 };
 
 // Builds the form without showing it (what MessageDialog shows).
-std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& text, TMsgDlgType kind,
-                                                  TMsgDlgButtons buttons);
+std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons);
 
 // Builds, shows modally and destroys the message dialog; returns the result
 // of the button pressed. helpContext 0 means no help.

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-
 #include <vector>
 
 std::string ExtractFilePath(const std::string& fileName) {

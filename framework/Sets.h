@@ -13,11 +13,21 @@ class TSet {
     for (E v : values) bits_ |= Bit(v);
   }
   constexpr bool Contains(E v) const { return (bits_ & Bit(v)) != 0; }
-  constexpr TSet& Include(E v) { bits_ |= Bit(v); return *this; }
-  constexpr TSet& Exclude(E v) { bits_ &= ~Bit(v); return *this; }
+  constexpr TSet& Include(E v) {
+    bits_ |= Bit(v);
+    return *this;
+  }
+  constexpr TSet& Exclude(E v) {
+    bits_ &= ~Bit(v);
+    return *this;
+  }
   constexpr bool Empty() const { return bits_ == 0; }
   constexpr uint64_t Bits() const { return bits_; }
-  static constexpr TSet FromBits(uint64_t bits) { TSet s; s.bits_ = bits; return s; }
+  static constexpr TSet FromBits(uint64_t bits) {
+    TSet s;
+    s.bits_ = bits;
+    return s;
+  }
   constexpr TSet operator+(TSet o) const { return FromBits(bits_ | o.bits_); }
   constexpr TSet operator-(TSet o) const { return FromBits(bits_ & ~o.bits_); }
   constexpr TSet operator*(TSet o) const { return FromBits(bits_ & o.bits_); }

@@ -47,7 +47,9 @@ void OnRead(void* user, void*, void* buffer, int32_t bytesToRead, int32_t* bytes
 }
 void OnSeek(void* user, void*, int32_t numbytes, int32_t moveMethod, int32_t* res) {
   Stream* s = Self(user);
-  const int64_t base = moveMethod == 0 ? 0 : moveMethod == 1 ? static_cast<int64_t>(s->pos) : static_cast<int64_t>(s->size);
+  const int64_t base = moveMethod == 0   ? 0
+                       : moveMethod == 1 ? static_cast<int64_t>(s->pos)
+                                         : static_cast<int64_t>(s->size);
   const int64_t to = base + numbytes;
   if (moveMethod < 0 || moveMethod > 2 || to < 0 || to > static_cast<int64_t>(s->size)) {
     *res = -1;

@@ -1,7 +1,5 @@
 #include "Mci.h"
 
-#include "WaveDevice.h"
-
 #include <QCoreApplication>
 #include <algorithm>
 #include <cctype>
@@ -11,6 +9,8 @@
 #include <mutex>
 #include <set>
 #include <string>
+
+#include "WaveDevice.h"
 
 namespace {
 
@@ -42,31 +42,43 @@ const ErrorText kErrorTexts[] = {
     {MCIERR_OUTOFRANGE, "The specified parameter is out of range for the specified command."},
     {MCIERR_FLAGS_NOT_COMPATIBLE, "The specified parameters cannot be used together."},
     {MCIERR_FILE_NOT_SAVED, "Cannot save the specified file. Make sure you have enough disk space."},
-    {MCIERR_DEVICE_TYPE_REQUIRED, "Cannot find the specified device. Make sure it is installed or that the device name is spelled correctly."},
+    {MCIERR_DEVICE_TYPE_REQUIRED,
+     "Cannot find the specified device. Make sure it is installed or that the device name is spelled correctly."},
     {MCIERR_DEVICE_LOCKED, "The specified device is now being closed. Wait a few seconds, and then try again."},
     {MCIERR_DUPLICATE_ALIAS, "The specified alias is already being used in this application. Use a unique alias."},
     {MCIERR_BAD_CONSTANT, "The specified parameter is invalid for this command."},
     {MCIERR_MUST_USE_SHAREABLE, "The device driver is already in use. To share it, open it as shareable."},
-    {MCIERR_MISSING_DEVICE_NAME, "The specified command requires an alias, file, driver, or device name. Please supply one."},
+    {MCIERR_MISSING_DEVICE_NAME,
+     "The specified command requires an alias, file, driver, or device name. Please supply one."},
     {MCIERR_BAD_TIME_FORMAT, "The specified value for the time format is invalid."},
-    {MCIERR_INVALID_FILE, "The specified file cannot be played on the specified MCI device. The file may be corrupt, or not in the correct format."},
+    {MCIERR_INVALID_FILE,
+     "The specified file cannot be played on the specified MCI device. The file may be corrupt, or not in the correct "
+     "format."},
     {MCIERR_NULL_PARAMETER_BLOCK, "A null parameter block was passed to MCI."},
     {MCIERR_NONAPPLICABLE_FUNCTION, "The specified MCI command sequence is invalid."},
     {MCIERR_FILENAME_REQUIRED, "A valid filename must be used with this MCI command."},
     {MCIERR_DEVICE_NOT_INSTALLED, "The specified device is not installed on the system."},
-    {MCIERR_WAVE_OUTPUTSINUSE, "All wave devices that can play files in the current format are in use. Wait until a wave device is free, and then try again."},
-    {MCIERR_WAVE_SETOUTPUTINUSE, "The wave device set for playback is in use. Wait until this device is free, and then try again."},
-    {MCIERR_WAVE_INPUTSINUSE, "All wave devices that can record files in the current format are in use. Wait until a wave device is free, and then try again."},
-    {MCIERR_WAVE_SETINPUTINUSE, "The wave device set for recording is in use. Wait until this device is free, and then try again."},
+    {MCIERR_WAVE_OUTPUTSINUSE,
+     "All wave devices that can play files in the current format are in use. Wait until a wave device is free, and "
+     "then try again."},
+    {MCIERR_WAVE_SETOUTPUTINUSE,
+     "The wave device set for playback is in use. Wait until this device is free, and then try again."},
+    {MCIERR_WAVE_INPUTSINUSE,
+     "All wave devices that can record files in the current format are in use. Wait until a wave device is free, and "
+     "then try again."},
+    {MCIERR_WAVE_SETINPUTINUSE,
+     "The wave device set for recording is in use. Wait until this device is free, and then try again."},
     {MCIERR_WAVE_OUTPUTUNSPECIFIED, "Any compatible waveform playback device may be used."},
     {MCIERR_WAVE_INPUTUNSPECIFIED, "Any compatible waveform recording device may be used."},
     {MCIERR_WAVE_OUTPUTSUNSUITABLE, "No wave device that can play files in the current format is installed."},
     {MCIERR_WAVE_SETOUTPUTUNSUITABLE, "The device you are trying to play to cannot recognize the current file format."},
     {MCIERR_WAVE_INPUTSUNSUITABLE, "No wave device that can record files in the current format is installed."},
-    {MCIERR_WAVE_SETINPUTUNSUITABLE, "The device you are trying to record from cannot recognize the current file format."},
+    {MCIERR_WAVE_SETINPUTUNSUITABLE,
+     "The device you are trying to record from cannot recognize the current file format."},
     {MCIERR_NO_WINDOW, "There is no display window."},
     {MCIERR_CREATEWINDOW, "Could not create or use window."},
-    {MCIERR_FILE_READ, "Cannot read the specified file. Make sure the file is still present, or check your disk or network connection."},
+    {MCIERR_FILE_READ,
+     "Cannot read the specified file. Make sure the file is still present, or check your disk or network connection."},
     {MCIERR_FILE_WRITE, "Cannot write to the specified file. Make sure you have enough disk space."},
 };
 
@@ -89,11 +101,36 @@ std::string Extension(const std::string& path) {
 
 bool IsDeviceCommand(uint32_t message) {
   switch (message) {
-    case MCI_OPEN: case MCI_CLOSE: case MCI_ESCAPE: case MCI_PLAY: case MCI_SEEK: case MCI_STOP:
-    case MCI_PAUSE: case MCI_INFO: case MCI_GETDEVCAPS: case MCI_SPIN: case MCI_SET: case MCI_STEP:
-    case MCI_RECORD: case MCI_SYSINFO: case MCI_BREAK: case MCI_SAVE: case MCI_STATUS: case MCI_CUE:
-    case MCI_REALIZE: case MCI_WINDOW: case MCI_PUT: case MCI_WHERE: case MCI_FREEZE: case MCI_UNFREEZE:
-    case MCI_LOAD: case MCI_CUT: case MCI_COPY: case MCI_PASTE: case MCI_UPDATE: case MCI_RESUME:
+    case MCI_OPEN:
+    case MCI_CLOSE:
+    case MCI_ESCAPE:
+    case MCI_PLAY:
+    case MCI_SEEK:
+    case MCI_STOP:
+    case MCI_PAUSE:
+    case MCI_INFO:
+    case MCI_GETDEVCAPS:
+    case MCI_SPIN:
+    case MCI_SET:
+    case MCI_STEP:
+    case MCI_RECORD:
+    case MCI_SYSINFO:
+    case MCI_BREAK:
+    case MCI_SAVE:
+    case MCI_STATUS:
+    case MCI_CUE:
+    case MCI_REALIZE:
+    case MCI_WINDOW:
+    case MCI_PUT:
+    case MCI_WHERE:
+    case MCI_FREEZE:
+    case MCI_UNFREEZE:
+    case MCI_LOAD:
+    case MCI_CUT:
+    case MCI_COPY:
+    case MCI_PASTE:
+    case MCI_UPDATE:
+    case MCI_RESUME:
     case MCI_DELETE:
       return true;
     default:

@@ -209,53 +209,53 @@ constexpr uint32_t MCI_FORMAT_TMSF = 10;
 
 // Error codes.
 constexpr MCIERROR MCIERR_BASE = 256;
-constexpr MCIERROR MCIERR_INVALID_DEVICE_ID = MCIERR_BASE + 1;         // 257
-constexpr MCIERROR MCIERR_UNRECOGNIZED_KEYWORD = MCIERR_BASE + 3;      // 259
-constexpr MCIERROR MCIERR_UNRECOGNIZED_COMMAND = MCIERR_BASE + 5;      // 261
-constexpr MCIERROR MCIERR_HARDWARE = MCIERR_BASE + 6;                  // 262
-constexpr MCIERROR MCIERR_INVALID_DEVICE_NAME = MCIERR_BASE + 7;       // 263
-constexpr MCIERROR MCIERR_OUT_OF_MEMORY = MCIERR_BASE + 8;             // 264
-constexpr MCIERROR MCIERR_DEVICE_OPEN = MCIERR_BASE + 9;               // 265
-constexpr MCIERROR MCIERR_CANNOT_LOAD_DRIVER = MCIERR_BASE + 10;       // 266
-constexpr MCIERROR MCIERR_DRIVER_INTERNAL = MCIERR_BASE + 16;          // 272
-constexpr MCIERROR MCIERR_MISSING_PARAMETER = MCIERR_BASE + 17;        // 273
-constexpr MCIERROR MCIERR_UNSUPPORTED_FUNCTION = MCIERR_BASE + 18;     // 274
-constexpr MCIERROR MCIERR_FILE_NOT_FOUND = MCIERR_BASE + 19;           // 275
-constexpr MCIERROR MCIERR_DEVICE_NOT_READY = MCIERR_BASE + 20;         // 276
-constexpr MCIERROR MCIERR_INTERNAL = MCIERR_BASE + 21;                 // 277
-constexpr MCIERROR MCIERR_DRIVER = MCIERR_BASE + 22;                   // 278
-constexpr MCIERROR MCIERR_CANNOT_USE_ALL = MCIERR_BASE + 23;           // 279
-constexpr MCIERROR MCIERR_MULTIPLE = MCIERR_BASE + 24;                 // 280
-constexpr MCIERROR MCIERR_EXTENSION_NOT_FOUND = MCIERR_BASE + 25;      // 281
-constexpr MCIERROR MCIERR_OUTOFRANGE = MCIERR_BASE + 26;               // 282
-constexpr MCIERROR MCIERR_FLAGS_NOT_COMPATIBLE = MCIERR_BASE + 28;     // 284
-constexpr MCIERROR MCIERR_FILE_NOT_SAVED = MCIERR_BASE + 30;           // 286
-constexpr MCIERROR MCIERR_DEVICE_TYPE_REQUIRED = MCIERR_BASE + 31;     // 287
-constexpr MCIERROR MCIERR_DEVICE_LOCKED = MCIERR_BASE + 32;            // 288
-constexpr MCIERROR MCIERR_DUPLICATE_ALIAS = MCIERR_BASE + 33;          // 289
-constexpr MCIERROR MCIERR_BAD_CONSTANT = MCIERR_BASE + 34;             // 290
-constexpr MCIERROR MCIERR_MUST_USE_SHAREABLE = MCIERR_BASE + 35;       // 291
-constexpr MCIERROR MCIERR_MISSING_DEVICE_NAME = MCIERR_BASE + 36;      // 292
-constexpr MCIERROR MCIERR_BAD_TIME_FORMAT = MCIERR_BASE + 37;          // 293
-constexpr MCIERROR MCIERR_INVALID_FILE = MCIERR_BASE + 40;             // 296
-constexpr MCIERROR MCIERR_NULL_PARAMETER_BLOCK = MCIERR_BASE + 41;     // 297
-constexpr MCIERROR MCIERR_NONAPPLICABLE_FUNCTION = MCIERR_BASE + 46;   // 302
-constexpr MCIERROR MCIERR_FILENAME_REQUIRED = MCIERR_BASE + 48;        // 304
-constexpr MCIERROR MCIERR_DEVICE_NOT_INSTALLED = MCIERR_BASE + 50;     // 306
-constexpr MCIERROR MCIERR_WAVE_OUTPUTSINUSE = MCIERR_BASE + 64;        // 320
-constexpr MCIERROR MCIERR_WAVE_SETOUTPUTINUSE = MCIERR_BASE + 65;      // 321
-constexpr MCIERROR MCIERR_WAVE_INPUTSINUSE = MCIERR_BASE + 66;         // 322
-constexpr MCIERROR MCIERR_WAVE_SETINPUTINUSE = MCIERR_BASE + 67;       // 323
-constexpr MCIERROR MCIERR_WAVE_OUTPUTUNSPECIFIED = MCIERR_BASE + 68;   // 324
-constexpr MCIERROR MCIERR_WAVE_INPUTUNSPECIFIED = MCIERR_BASE + 69;    // 325
-constexpr MCIERROR MCIERR_WAVE_OUTPUTSUNSUITABLE = MCIERR_BASE + 70;   // 326
-constexpr MCIERROR MCIERR_WAVE_SETOUTPUTUNSUITABLE = MCIERR_BASE + 71; // 327
-constexpr MCIERROR MCIERR_WAVE_INPUTSUNSUITABLE = MCIERR_BASE + 72;    // 328
-constexpr MCIERROR MCIERR_WAVE_SETINPUTUNSUITABLE = MCIERR_BASE + 73;  // 329
-constexpr MCIERROR MCIERR_NO_WINDOW = MCIERR_BASE + 90;                // 346
-constexpr MCIERROR MCIERR_CREATEWINDOW = MCIERR_BASE + 91;             // 347
-constexpr MCIERROR MCIERR_FILE_READ = MCIERR_BASE + 92;                // 348
-constexpr MCIERROR MCIERR_FILE_WRITE = MCIERR_BASE + 93;               // 349
+constexpr MCIERROR MCIERR_INVALID_DEVICE_ID = MCIERR_BASE + 1;          // 257
+constexpr MCIERROR MCIERR_UNRECOGNIZED_KEYWORD = MCIERR_BASE + 3;       // 259
+constexpr MCIERROR MCIERR_UNRECOGNIZED_COMMAND = MCIERR_BASE + 5;       // 261
+constexpr MCIERROR MCIERR_HARDWARE = MCIERR_BASE + 6;                   // 262
+constexpr MCIERROR MCIERR_INVALID_DEVICE_NAME = MCIERR_BASE + 7;        // 263
+constexpr MCIERROR MCIERR_OUT_OF_MEMORY = MCIERR_BASE + 8;              // 264
+constexpr MCIERROR MCIERR_DEVICE_OPEN = MCIERR_BASE + 9;                // 265
+constexpr MCIERROR MCIERR_CANNOT_LOAD_DRIVER = MCIERR_BASE + 10;        // 266
+constexpr MCIERROR MCIERR_DRIVER_INTERNAL = MCIERR_BASE + 16;           // 272
+constexpr MCIERROR MCIERR_MISSING_PARAMETER = MCIERR_BASE + 17;         // 273
+constexpr MCIERROR MCIERR_UNSUPPORTED_FUNCTION = MCIERR_BASE + 18;      // 274
+constexpr MCIERROR MCIERR_FILE_NOT_FOUND = MCIERR_BASE + 19;            // 275
+constexpr MCIERROR MCIERR_DEVICE_NOT_READY = MCIERR_BASE + 20;          // 276
+constexpr MCIERROR MCIERR_INTERNAL = MCIERR_BASE + 21;                  // 277
+constexpr MCIERROR MCIERR_DRIVER = MCIERR_BASE + 22;                    // 278
+constexpr MCIERROR MCIERR_CANNOT_USE_ALL = MCIERR_BASE + 23;            // 279
+constexpr MCIERROR MCIERR_MULTIPLE = MCIERR_BASE + 24;                  // 280
+constexpr MCIERROR MCIERR_EXTENSION_NOT_FOUND = MCIERR_BASE + 25;       // 281
+constexpr MCIERROR MCIERR_OUTOFRANGE = MCIERR_BASE + 26;                // 282
+constexpr MCIERROR MCIERR_FLAGS_NOT_COMPATIBLE = MCIERR_BASE + 28;      // 284
+constexpr MCIERROR MCIERR_FILE_NOT_SAVED = MCIERR_BASE + 30;            // 286
+constexpr MCIERROR MCIERR_DEVICE_TYPE_REQUIRED = MCIERR_BASE + 31;      // 287
+constexpr MCIERROR MCIERR_DEVICE_LOCKED = MCIERR_BASE + 32;             // 288
+constexpr MCIERROR MCIERR_DUPLICATE_ALIAS = MCIERR_BASE + 33;           // 289
+constexpr MCIERROR MCIERR_BAD_CONSTANT = MCIERR_BASE + 34;              // 290
+constexpr MCIERROR MCIERR_MUST_USE_SHAREABLE = MCIERR_BASE + 35;        // 291
+constexpr MCIERROR MCIERR_MISSING_DEVICE_NAME = MCIERR_BASE + 36;       // 292
+constexpr MCIERROR MCIERR_BAD_TIME_FORMAT = MCIERR_BASE + 37;           // 293
+constexpr MCIERROR MCIERR_INVALID_FILE = MCIERR_BASE + 40;              // 296
+constexpr MCIERROR MCIERR_NULL_PARAMETER_BLOCK = MCIERR_BASE + 41;      // 297
+constexpr MCIERROR MCIERR_NONAPPLICABLE_FUNCTION = MCIERR_BASE + 46;    // 302
+constexpr MCIERROR MCIERR_FILENAME_REQUIRED = MCIERR_BASE + 48;         // 304
+constexpr MCIERROR MCIERR_DEVICE_NOT_INSTALLED = MCIERR_BASE + 50;      // 306
+constexpr MCIERROR MCIERR_WAVE_OUTPUTSINUSE = MCIERR_BASE + 64;         // 320
+constexpr MCIERROR MCIERR_WAVE_SETOUTPUTINUSE = MCIERR_BASE + 65;       // 321
+constexpr MCIERROR MCIERR_WAVE_INPUTSINUSE = MCIERR_BASE + 66;          // 322
+constexpr MCIERROR MCIERR_WAVE_SETINPUTINUSE = MCIERR_BASE + 67;        // 323
+constexpr MCIERROR MCIERR_WAVE_OUTPUTUNSPECIFIED = MCIERR_BASE + 68;    // 324
+constexpr MCIERROR MCIERR_WAVE_INPUTUNSPECIFIED = MCIERR_BASE + 69;     // 325
+constexpr MCIERROR MCIERR_WAVE_OUTPUTSUNSUITABLE = MCIERR_BASE + 70;    // 326
+constexpr MCIERROR MCIERR_WAVE_SETOUTPUTUNSUITABLE = MCIERR_BASE + 71;  // 327
+constexpr MCIERROR MCIERR_WAVE_INPUTSUNSUITABLE = MCIERR_BASE + 72;     // 328
+constexpr MCIERROR MCIERR_WAVE_SETINPUTUNSUITABLE = MCIERR_BASE + 73;   // 329
+constexpr MCIERROR MCIERR_NO_WINDOW = MCIERR_BASE + 90;                 // 346
+constexpr MCIERROR MCIERR_CREATEWINDOW = MCIERR_BASE + 91;              // 347
+constexpr MCIERROR MCIERR_FILE_READ = MCIERR_BASE + 92;                 // 348
+constexpr MCIERROR MCIERR_FILE_WRITE = MCIERR_BASE + 93;                // 349
 
 // Parameter blocks. dwCallback carries a QObject* (as uintptr_t) that
 // receives MM_MCINOTIFY; 0 for none. Return fields are filled by the service.
@@ -265,11 +265,11 @@ struct MCI_GENERIC_PARMS {
 
 struct MCI_OPEN_PARMS {
   uintptr_t dwCallback;
-  MCIDEVICEID wDeviceID;        // out: the new device
-  const char* lpstrDeviceType;  // MCI_OPEN_TYPE: a name ("WaveAudio");
-                                // MCI_OPEN_TYPE_ID: an MCI_DEVTYPE_* number
-  const char* lpstrElementName; // MCI_OPEN_ELEMENT: the file's path (UTF-8)
-  const char* lpstrAlias;       // MCI_OPEN_ALIAS
+  MCIDEVICEID wDeviceID;         // out: the new device
+  const char* lpstrDeviceType;   // MCI_OPEN_TYPE: a name ("WaveAudio");
+                                 // MCI_OPEN_TYPE_ID: an MCI_DEVTYPE_* number
+  const char* lpstrElementName;  // MCI_OPEN_ELEMENT: the file's path (UTF-8)
+  const char* lpstrAlias;        // MCI_OPEN_ALIAS
 };
 
 struct MCI_PLAY_PARMS {
@@ -383,8 +383,7 @@ QEvent::Type MciNotifyEventType();
 
 class TMciNotifyEvent : public QEvent {
  public:
-  TMciNotifyEvent(uintptr_t wParam, intptr_t lParam)
-      : QEvent(MciNotifyEventType()), wParam_(wParam), lParam_(lParam) {}
+  TMciNotifyEvent(uintptr_t wParam, intptr_t lParam) : QEvent(MciNotifyEventType()), wParam_(wParam), lParam_(lParam) {}
   uint32_t message() const { return MM_MCINOTIFY; }
   uintptr_t wParam() const { return wParam_; }  // MCI_NOTIFY_* code
   intptr_t lParam() const { return lParam_; }   // the device id

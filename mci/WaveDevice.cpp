@@ -1,14 +1,14 @@
 #include "WaveDevice.h"
 
-#include "SoundOutputDrivers.h"
-#include "WaveFile.h"
-
+#include <out123.h>
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <out123.h>
 #include <vector>
+
+#include "SoundOutputDrivers.h"
+#include "WaveFile.h"
 
 namespace {
 
@@ -242,7 +242,8 @@ void WaveDevice::RunOutput(std::unique_lock<std::mutex>& lock, out123_handle* ao
       continue;
     }
     if (anchored_) {
-      const int64_t clock = pos_ + static_cast<int64_t>(std::chrono::duration<double>(Clock::now() - anchorTime_).count() * rate_);
+      const int64_t clock =
+          pos_ + static_cast<int64_t>(std::chrono::duration<double>(Clock::now() - anchorTime_).count() * rate_);
       if (written_ - clock > lead) {
         wake_.wait_until(lock, anchorTime_ + frameTime(written_ - lead / 2 - pos_));
         continue;

@@ -14,8 +14,6 @@
 // handle is created, used and destroyed by the device thread only.
 #pragma once
 
-#include "Mci.h"
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -24,6 +22,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "Mci.h"
 
 struct sf_private_tag;
 struct out123_struct;
@@ -92,14 +92,14 @@ class WaveDevice {
   std::condition_variable wake_;  // to the device thread
   std::condition_variable done_;  // to waiting commands
   Mode mode_ = Mode::Stopped;
-  int64_t pos_ = 0;          // position when not playing; segment start when playing
-  int64_t end_ = 0;          // end of the range being played
-  uint64_t segment_ = 0;     // changes whenever a play starts or ends
-  bool anchored_ = false;    // the clock of this segment runs
+  int64_t pos_ = 0;        // position when not playing; segment start when playing
+  int64_t end_ = 0;        // end of the range being played
+  uint64_t segment_ = 0;   // changes whenever a play starts or ends
+  bool anchored_ = false;  // the clock of this segment runs
   std::chrono::steady_clock::time_point anchorTime_;
-  int64_t written_ = 0;      // frames handed to the output in this segment
+  int64_t written_ = 0;  // frames handed to the output in this segment
   bool outputActive_ = false;
-  bool pending_ = false;     // a play notification waits for its end
+  bool pending_ = false;  // a play notification waits for its end
   uintptr_t pendingCallback_ = 0;
   bool quit_ = false;
   bool closed_ = false;

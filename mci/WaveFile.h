@@ -8,10 +8,10 @@
 // libsndfile refuses every width it cannot decode.
 #pragma once
 
-#include "Mci.h"
-
 #include <cstdint>
 #include <string>
+
+#include "Mci.h"
 
 struct sf_private_tag;
 

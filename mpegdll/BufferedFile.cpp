@@ -58,15 +58,20 @@ off_t BufferedFile::Seek(off_t offset, int whence) {
   const off_t bufferStart = fileAt_ - static_cast<off_t>(end_);
   off_t target;
   switch (whence) {
-    case SEEK_SET: target = offset; break;
-    case SEEK_CUR: target = fileAt_ - static_cast<off_t>(end_ - pos_) + offset; break;
+    case SEEK_SET:
+      target = offset;
+      break;
+    case SEEK_CUR:
+      target = fileAt_ - static_cast<off_t>(end_ - pos_) + offset;
+      break;
     case SEEK_END: {
       const off_t at = ::lseek(fd_, offset, SEEK_END);
       if (at < 0) return -1;
       Reset(at);
       return at;
     }
-    default: return -1;
+    default:
+      return -1;
   }
   if (target < 0) return -1;
   if (target >= bufferStart && target <= fileAt_) {

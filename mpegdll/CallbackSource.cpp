@@ -52,10 +52,17 @@ off_t CallbackSource::SeekFn(void* handle, off_t offset, int whence) {
   if (self->nonseekable || offset < INT32_MIN || offset > INT32_MAX) return -1;
   int32_t method;
   switch (whence) {
-    case SEEK_SET: method = 0; break;
-    case SEEK_CUR: method = 1; break;
-    case SEEK_END: method = 2; break;
-    default: return -1;
+    case SEEK_SET:
+      method = 0;
+      break;
+    case SEEK_CUR:
+      method = 1;
+      break;
+    case SEEK_END:
+      method = 2;
+      break;
+    default:
+      return -1;
   }
   int32_t res = -1;
   self->seek(self->user, self->context, static_cast<int32_t>(offset), method, &res);

@@ -99,9 +99,12 @@ struct BitrateRange {
 BitrateRange FrameBitrates(const mpg123_frameinfo& info) {
   const bool mpeg1 = info.version == MPG123_1_0;
   switch (info.layer) {
-    case 1: return mpeg1 ? BitrateRange{32, 448} : BitrateRange{32, 256};
-    case 2: return mpeg1 ? BitrateRange{32, 384} : BitrateRange{8, 160};
-    default: return mpeg1 ? BitrateRange{32, 320} : BitrateRange{8, 160};
+    case 1:
+      return mpeg1 ? BitrateRange{32, 448} : BitrateRange{32, 256};
+    case 2:
+      return mpeg1 ? BitrateRange{32, 384} : BitrateRange{8, 160};
+    default:
+      return mpeg1 ? BitrateRange{32, 320} : BitrateRange{8, 160};
   }
 }
 
@@ -432,9 +435,7 @@ int32_t Engine::CurrentPos() {
 void Engine::EndPlayback() {
   if (!playback_) return;
   playback_->stop.store(true);
-  {
-    std::lock_guard<std::mutex> lock(playback_->m);
-  }
+  { std::lock_guard<std::mutex> lock(playback_->m); }
   playback_->cv.notify_all();
   playback_->thread.join();
   playback_.reset();

@@ -12,12 +12,18 @@ namespace {
 
 int NiceOffset(int32_t level) {
   switch (level) {
-    case -2: return 10;
-    case -1: return 5;
-    case 0: return 0;
-    case 1: return -5;
-    case 2: return -10;
-    default: return level < 0 ? 19 : -40;  // clamped below
+    case -2:
+      return 10;
+    case -1:
+      return 5;
+    case 0:
+      return 0;
+    case 1:
+      return -5;
+    case 2:
+      return -10;
+    default:
+      return level < 0 ? 19 : -40;  // clamped below
   }
 }
 

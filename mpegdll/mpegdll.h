@@ -114,8 +114,8 @@ typedef uint8_t MpegBool;
 typedef void (*MpegOpenStreamCb)(void* user, MpegBool* nonseekable, void** context);
 typedef void (*MpegCloseStreamCb)(void* user, void* context);
 typedef void (*MpegRestartStreamCb)(void* user, void* context, MpegBool* res);
-typedef void (*MpegReadStreamCb)(void* user, void* context, void* buffer, int32_t bytesToRead,
-                                 int32_t* bytesRead, MpegBool* res);
+typedef void (*MpegReadStreamCb)(void* user, void* context, void* buffer, int32_t bytesToRead, int32_t* bytesRead,
+                                 MpegBool* res);
 typedef void (*MpegSeekStreamCb)(void* user, void* context, int32_t numbytes, int32_t moveMethod, int32_t* res);
 typedef void (*MpegGetStreamSizeCb)(void* user, void* context, int32_t* res);
 
@@ -141,8 +141,8 @@ typedef void (*MpegGetStreamSizeCb)(void* user, void* context, int32_t* res);
 MpegBool init(void);
 void deinit(void);
 void Open(const char* name, int32_t sourceFlag, MpegOpenStreamCb open, MpegCloseStreamCb close,
-          MpegRestartStreamCb restart, MpegReadStreamCb read, MpegSeekStreamCb seek,
-          MpegGetStreamSizeCb getSize, void* user);
+          MpegRestartStreamCb restart, MpegReadStreamCb read, MpegSeekStreamCb seek, MpegGetStreamSizeCb getSize,
+          void* user);
 void Pause(int32_t flag);
 void Restart(void);
 void Stop(void);

@@ -24,8 +24,7 @@ const char* MPEGErrorMessage(int code) {
 
 TMPEGError::TMPEGError(std::string message) : Exception(std::move(message)), ErrorCode(0) {}
 
-TMPEGError::TMPEGError(std::string message, uint8_t errorCode)
-    : Exception(std::move(message)), ErrorCode(errorCode) {}
+TMPEGError::TMPEGError(std::string message, uint8_t errorCode) : Exception(std::move(message)), ErrorCode(errorCode) {}
 
 TMPEGError TMPEGError::FromCode(int32_t code) {
   if (code <= 0) return TMPEGError(MPEGErrorMessage(0), 0);

@@ -1,7 +1,6 @@
 #include "MPEGPlay.h"
 
 #include <QTimer>
-
 #include <cstdio>
 #include <exception>
 #include <iterator>
@@ -102,8 +101,7 @@ void ReadStreamCallback(void* user, void* context, void* buffer, int32_t bytesTo
 
 void SeekStreamCallback(void* user, void* context, int32_t numbytes, int32_t moveMethod, int32_t* res) {
   TMPEGPlayer& player = PlayerOf(user);
-  const bool ran =
-      RanHandler(player.OnSeekStream, [&] { player.OnSeekStream(context, numbytes, moveMethod, *res); });
+  const bool ran = RanHandler(player.OnSeekStream, [&] { player.OnSeekStream(context, numbytes, moveMethod, *res); });
   if (!ran) *res = -1;
 }
 

@@ -25,17 +25,16 @@ TMpegLibrary::TLoadResult TMpegLibrary::Load(const std::string& filePath) {
   TEntries e;
   // Looked up in this order; the first missing one ends the binding.
   const bool complete =
-      Resolve(handle, "init", e.init) && Resolve(handle, "deinit", e.deinit) &&
-      Resolve(handle, "Open", e.Open) && Resolve(handle, "Pause", e.Pause) &&
-      Resolve(handle, "Restart", e.Restart) && Resolve(handle, "Stop", e.Stop) &&
-      Resolve(handle, "SetPriority", e.SetPriority) &&
-      Resolve(handle, "SetOutputDevice", e.SetOutputDevice) && Resolve(handle, "Play", e.Play) &&
-      Resolve(handle, "Close", e.Close) && Resolve(handle, "GetFrequency", e.GetFrequency) &&
-      Resolve(handle, "GetBitrate", e.GetBitrate) && Resolve(handle, "GetStereoMode", e.GetStereoMode) &&
-      Resolve(handle, "GetLayer", e.GetLayer) && Resolve(handle, "GetPlayerMode", e.GetPlayerMode) &&
-      Resolve(handle, "GetCurrentPos", e.GetCurrentPos) && Resolve(handle, "GetLength", e.GetLength) &&
-      Resolve(handle, "ResetPlayerMode", e.ResetPlayerMode) && Resolve(handle, "Seek", e.Seek) &&
-      Resolve(handle, "SetSndDevice", e.SetSndDevice) && Resolve(handle, "LastError", e.LastError);
+      Resolve(handle, "init", e.init) && Resolve(handle, "deinit", e.deinit) && Resolve(handle, "Open", e.Open) &&
+      Resolve(handle, "Pause", e.Pause) && Resolve(handle, "Restart", e.Restart) && Resolve(handle, "Stop", e.Stop) &&
+      Resolve(handle, "SetPriority", e.SetPriority) && Resolve(handle, "SetOutputDevice", e.SetOutputDevice) &&
+      Resolve(handle, "Play", e.Play) && Resolve(handle, "Close", e.Close) &&
+      Resolve(handle, "GetFrequency", e.GetFrequency) && Resolve(handle, "GetBitrate", e.GetBitrate) &&
+      Resolve(handle, "GetStereoMode", e.GetStereoMode) && Resolve(handle, "GetLayer", e.GetLayer) &&
+      Resolve(handle, "GetPlayerMode", e.GetPlayerMode) && Resolve(handle, "GetCurrentPos", e.GetCurrentPos) &&
+      Resolve(handle, "GetLength", e.GetLength) && Resolve(handle, "ResetPlayerMode", e.ResetPlayerMode) &&
+      Resolve(handle, "Seek", e.Seek) && Resolve(handle, "SetSndDevice", e.SetSndDevice) &&
+      Resolve(handle, "LastError", e.LastError);
   if (!complete) {
     dlclose(handle);
     return TLoadResult::EntryMissing;

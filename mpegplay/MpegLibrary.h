@@ -39,8 +39,8 @@ class TMpegLibrary {
   void deinit();
   // `name` is read only during the call.
   void Open(const char* name, int32_t sourceFlag, MpegOpenStreamCb open, MpegCloseStreamCb close,
-            MpegRestartStreamCb restart, MpegReadStreamCb read, MpegSeekStreamCb seek,
-            MpegGetStreamSizeCb getSize, void* user);
+            MpegRestartStreamCb restart, MpegReadStreamCb read, MpegSeekStreamCb seek, MpegGetStreamSizeCb getSize,
+            void* user);
   void Pause(int32_t flag);
   void Restart();
   void Stop();

@@ -73,9 +73,9 @@ TBatchOutcomes DecodeMp3s(const std::vector<std::string>& mp3s, const std::strin
     TGivenFileDialog openDialog(console, mp3, true);
     TConsoleMessages messages(console, mrNone, pickedFolder);
     TConsoleStatusLine status(console);
-    TMp3ToWavCommand command({openDialog, messages, status, console.Gauge(), player, noControl, noControl, noControl,
-                              noControl},
-                             state, installedLibraryDir, asksForFolder);
+    TMp3ToWavCommand command(
+        {openDialog, messages, status, console.Gauge(), player, noControl, noControl, noControl, noControl}, state,
+        installedLibraryDir, asksForFolder);
     ReportingErrors(console, [&] { command.Run(); });
     outcomes.push_back(console.Outcome());
   }

@@ -85,8 +85,8 @@ TParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     parsed.Line.Action = help ? TCliAction::Help : TCliAction::Version;
     return parsed;
   }
-  if (toGame == mp3ToWav) return Wrong(toGame ? "--to-game and --mp3-to-wav cannot be combined"
-                                              : "give --to-game or --mp3-to-wav");
+  if (toGame == mp3ToWav)
+    return Wrong(toGame ? "--to-game and --mp3-to-wav cannot be combined" : "give --to-game or --mp3-to-wav");
   if (yes && no) return Wrong("--yes and --no cannot be combined");
 
   TCommandLine& line = parsed.Line;

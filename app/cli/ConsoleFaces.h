@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "Console.h"
 #include "CommandPorts.h"
+#include "Console.h"
 
 // Chooses the given name at once. An open dialog (mustExist) refuses a name
 // that is not an existing file, in the file services' words, as the window's

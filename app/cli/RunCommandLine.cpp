@@ -23,8 +23,8 @@ constexpr int kSomeNotDone = 1;
 constexpr int kWrongArguments = 2;
 
 int ExitStatus(const TBatchOutcomes& outcomes) {
-  const bool allDone = std::all_of(outcomes.begin(), outcomes.end(),
-                                   [](TFileOutcome o) { return o == TFileOutcome::Done; });
+  const bool allDone =
+      std::all_of(outcomes.begin(), outcomes.end(), [](TFileOutcome o) { return o == TFileOutcome::Done; });
   return allDone ? kAllDone : kSomeNotDone;
 }
 

@@ -76,8 +76,8 @@ void RefuseSpecialFile(const std::string& name) {
 
 TGameSoundConversion::TGameSoundConversion(IFileDialog& openDialog, IFileDialog& saveDialog, IMessages& messages,
                                            IStatusLine& statusLine, IProgressGauge& gauge, TCustomIniFile* settings,
-                                           const std::string& wavFolder,
-                                           const std::string& gameSoundFolder, bool& halvingSucceeded)
+                                           const std::string& wavFolder, const std::string& gameSoundFolder,
+                                           bool& halvingSucceeded)
     : openDialog_(openDialog),
       saveDialog_(saveDialog),
       messages_(messages),
@@ -109,8 +109,8 @@ void TGameSoundConversion::Run() {
 
   const unsigned rate = ReadSampleRate(wavPath);
   if (rate != kGameRate && rate != kCdRate) {
-    if (messages_.MessageDialog(kRateWarning, TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
-                                0) == mrNo)
+    if (messages_.MessageDialog(kRateWarning, TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, 0) ==
+        mrNo)
       return;
   }
 

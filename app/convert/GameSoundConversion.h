@@ -30,9 +30,8 @@ class TGameSoundConversion {
   // wavFolder and gameSoundFolder are the folders read from the settings at
   // start-up (ending in "/", or empty); they are compared, never updated.
   // settings may be null when the window has none: no folder is remembered.
-  TGameSoundConversion(IFileDialog& openDialog, IFileDialog& saveDialog, IMessages& messages,
-                       IStatusLine& statusLine, IProgressGauge& gauge, TCustomIniFile* settings,
-                       const std::string& wavFolder,
+  TGameSoundConversion(IFileDialog& openDialog, IFileDialog& saveDialog, IMessages& messages, IStatusLine& statusLine,
+                       IProgressGauge& gauge, TCustomIniFile* settings, const std::string& wavFolder,
                        const std::string& gameSoundFolder, bool& halvingSucceeded);
 
   // The whole command, as BitBtn1Click runs it. Raises EInOutError for a

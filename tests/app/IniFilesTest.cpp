@@ -1,5 +1,3 @@
-#include "IniFiles.h"
-
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -8,6 +6,7 @@
 #include <string>
 
 #include "Exceptions.h"
+#include "IniFiles.h"
 #include "TempDir.h"
 
 namespace {
@@ -20,8 +19,7 @@ class Settings : public ::testing::Test {
 };
 
 // The message of the error a write raises, or "" when it raises none.
-std::string WriteError(TIniFile& ini, const std::string& section, const std::string& key,
-                       const std::string& value) {
+std::string WriteError(TIniFile& ini, const std::string& section, const std::string& key, const std::string& value) {
   try {
     ini.WriteText(section, key, value);
   } catch (const Exception& e) {
@@ -64,9 +62,9 @@ TEST_F(Settings, NewFileTakesUsualModeAndLeavesNoTemporaryFile) {
 
 TEST_F(Settings, ValuesReadBackExactly) {
   const std::string values[] = {
-      "C:\\Jeux\\GP3\\Sound\\",        // backslashes stay as they are
-      "/home/u/mes sons  à moi/",      // inner blanks, accents
-      "/home/ユーザー/Музыка/",         // other scripts
+      "C:\\Jeux\\GP3\\Sound\\",    // backslashes stay as they are
+      "/home/u/mes sons  à moi/",  // inner blanks, accents
+      "/home/ユーザー/Музыка/",    // other scripts
       " leading and trailing blanks ", "\"quoted\"", "'single'", "\"", "a=b=c", "; not a comment", "",
   };
   TIniFile ini(Ini());
@@ -100,8 +98,8 @@ TEST_F(Settings, ReadingIgnoresLetterCaseBlanksAndOneQuotePair) {
 }
 
 TEST_F(Settings, MissingFileSectionOrKeyReadsAsDefault) {
-  const char* files[] = {nullptr, "", "[Other]\nWav=/x/\n", "[Directory]\nGp3=/x/\n", "Wav=/outside/\n",
-                         "[Directory]\nWav\n"};
+  const char* files[] = {
+      nullptr, "", "[Other]\nWav=/x/\n", "[Directory]\nGp3=/x/\n", "Wav=/outside/\n", "[Directory]\nWav\n"};
   for (const char* f : files) {
     if (f) {
       ASSERT_TRUE(WriteFileBytes(Ini(), f));
@@ -198,12 +196,12 @@ TEST_P(LastLineEndingInCr, WrittenKeyReadsBackAndTheLineKeepsItsMeaning) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, LastLineEndingInCr,
-    ::testing::Values(
-        CutEndingCase{"UnclosedSection", "[Directory\r", "-", "[Directory\r\nWav=/v/\r\n"},
-        CutEndingCase{"Section", "[Directory]\r", "-", "[Directory]\r\nWav=/v/\r\n"},
-        CutEndingCase{"KeyOutsideAnySection", "Wav=x\r", "-", "Wav=x\r\n[Directory]\r\nWav=/v/\r\n"},
-        CutEndingCase{"KeyInSectionOfLfFile", "[Directory]\nWav=x\r", "x", "[Directory]\nWav=/v/\r"},
-        CutEndingCase{"SectionAfterLfLine", "; mine\n[Directory]\r", "-", "; mine\n[Directory]\r\nWav=/v/\n"}),
+    ::testing::Values(CutEndingCase{"UnclosedSection", "[Directory\r", "-", "[Directory\r\nWav=/v/\r\n"},
+                      CutEndingCase{"Section", "[Directory]\r", "-", "[Directory]\r\nWav=/v/\r\n"},
+                      CutEndingCase{"KeyOutsideAnySection", "Wav=x\r", "-", "Wav=x\r\n[Directory]\r\nWav=/v/\r\n"},
+                      CutEndingCase{"KeyInSectionOfLfFile", "[Directory]\nWav=x\r", "x", "[Directory]\nWav=/v/\r"},
+                      CutEndingCase{"SectionAfterLfLine", "; mine\n[Directory]\r", "-",
+                                    "; mine\n[Directory]\r\nWav=/v/\n"}),
     [](const ::testing::TestParamInfo<CutEndingCase>& i) { return std::string(i.param.label); });
 
 TEST_F(Settings, EveryCallGoesToTheFile) {
@@ -326,7 +324,8 @@ TEST_F(Settings, SettingsFolderOnReadOnlyMountKeepsItsFile) {
   TIniFile cannotCreate(missing, TFolderCreation::Create);
   EXPECT_EQ(WriteError(cannotCreate, "Directory", "Wav", "/a/"), "Impossible d'écrire dans " + missing);
   TIniFile cannotWrite(mnt + "/vantrel/S16c.ini", TFolderCreation::Create);
-  EXPECT_EQ(WriteError(cannotWrite, "Directory", "Wav", "/new/"), "Impossible d'écrire dans " + mnt + "/vantrel/S16c.ini");
+  EXPECT_EQ(WriteError(cannotWrite, "Directory", "Wav", "/new/"),
+            "Impossible d'écrire dans " + mnt + "/vantrel/S16c.ini");
   EXPECT_EQ(ReadFileBytes(mnt + "/vantrel/S16c.ini"), "; mine\n[Directory]\nWav=/old/\nGp3=/g/\n");
   EXPECT_EQ(cannotWrite.ReadText("Directory", "Gp3", ""), "/g/");
 }

@@ -1,5 +1,3 @@
-#include "Locations.h"
-
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -8,6 +6,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+
+#include "Locations.h"
 
 namespace {
 
@@ -49,14 +49,14 @@ TEST_P(SettingsLocation, FollowsTheBaseDirectoryRules) {
   EXPECT_EQ(SettingsFileName(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ConfigHome, SettingsLocation,
-    ::testing::Values(ConfigCase{"Unset", std::nullopt, "/home/léa/.config/vantrel/S16c.ini"},
-                      ConfigCase{"Empty", "", "/home/léa/.config/vantrel/S16c.ini"},
-                      ConfigCase{"Relative", "conf", "/home/léa/.config/vantrel/S16c.ini"},
-                      ConfigCase{"Absolute", "/srv/conf", "/srv/conf/vantrel/S16c.ini"},
-                      ConfigCase{"AbsoluteWithDelimiter", "/srv/conf/", "/srv/conf/vantrel/S16c.ini"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ConfigHome, SettingsLocation,
+                         ::testing::Values(ConfigCase{"Unset", std::nullopt, "/home/léa/.config/vantrel/S16c.ini"},
+                                           ConfigCase{"Empty", "", "/home/léa/.config/vantrel/S16c.ini"},
+                                           ConfigCase{"Relative", "conf", "/home/léa/.config/vantrel/S16c.ini"},
+                                           ConfigCase{"Absolute", "/srv/conf", "/srv/conf/vantrel/S16c.ini"},
+                                           ConfigCase{"AbsoluteWithDelimiter", "/srv/conf/",
+                                                      "/srv/conf/vantrel/S16c.ini"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingsLocationWithoutHome, UsesTheAccountsHomeFolder) {
   const passwd* account = getpwuid(getuid());

@@ -5,9 +5,8 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -31,8 +30,10 @@ class Conversion : public ::testing::Test {
     ASSERT_EQ(setenv("TMPDIR", tmpDir.c_str(), 1), 0);
   }
   void TearDown() override {
-    if (hadTmp) setenv("TMPDIR", oldTmp.c_str(), 1);
-    else unsetenv("TMPDIR");
+    if (hadTmp)
+      setenv("TMPDIR", oldTmp.c_str(), 1);
+    else
+      unsetenv("TMPDIR");
   }
 
   void Run() {
@@ -335,7 +336,8 @@ TEST_F(Conversion, GameFileThatIsTheWavIsRefused) {
   const Bytes before = ReadFile(wav);
   save.choice = wav;
   Run();
-  EXPECT_EQ(messages.plain, std::vector<std::string>{"The game sound file must not be the Wav file itself\rNothing changed!"});
+  EXPECT_EQ(messages.plain,
+            std::vector<std::string>{"The game sound file must not be the Wav file itself\rNothing changed!"});
   EXPECT_EQ(ReadFile(wav), before);
   EXPECT_FALSE(Exists(wav + ".bak"));
 }
@@ -406,9 +408,8 @@ TEST_F(Conversion, BackupNameTakenByAnotherEntryIsLeftAlone) {
   ChooseWav(22050, data);
   const std::string game = ChooseGame(&oldGame);
   const std::string elsewhere = dir / "elsewhere.bak";
-  const std::function<void()> makers[] = {
-      [&] { ASSERT_EQ(symlink(elsewhere.c_str(), (game + ".bak").c_str()), 0); },
-      [&] { ASSERT_EQ(mkdir((game + ".bak").c_str(), 0755), 0); }};
+  const std::function<void()> makers[] = {[&] { ASSERT_EQ(symlink(elsewhere.c_str(), (game + ".bak").c_str()), 0); },
+                                          [&] { ASSERT_EQ(mkdir((game + ".bak").c_str(), 0755), 0); }};
   for (const auto& make : makers) {
     ASSERT_NO_THROW(WriteFile(game, oldGame));
     std::filesystem::remove_all(game + ".bak");

@@ -1,8 +1,8 @@
 // HalveSampleRate on real files: the bytes kept, the gauge, the success flag,
 // the date and attributes the result takes, and the refusals.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,7 +39,8 @@ TEST_P(HalvingTable, KeepsOddFramesAndEndsGaugeAtMaximum) {
   HalveSampleRate(dir / "in.wav", dir / "out.raw", gauge, ok);
   EXPECT_TRUE(ok);
   Bytes expected;
-  for (auto [from, to] : c.kept) expected.insert(expected.end(), data.begin() + static_cast<long>(from), data.begin() + static_cast<long>(to));
+  for (auto [from, to] : c.kept)
+    expected.insert(expected.end(), data.begin() + static_cast<long>(from), data.begin() + static_cast<long>(to));
   EXPECT_EQ(ReadFile(dir / "out.raw"), expected);
   EXPECT_EQ(gauge.maxValue, c.gaugeMax);
   EXPECT_EQ(gauge.progress, c.gaugeMax);
@@ -48,16 +49,17 @@ TEST_P(HalvingTable, KeepsOddFramesAndEndsGaugeAtMaximum) {
   EXPECT_EQ(gauge.calls[1], MaxValueSetTo(c.gaugeMax));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, HalvingTable,
-    ::testing::Values(HalvingCase{"FourFramesGiveSecondAndFourth", 16, {{4, 8}, {12, 16}}, 8},
-                      HalvingCase{"ThreeFramesGiveTheSecond", 12, {{4, 8}}, 6},
-                      HalvingCase{"IncompleteOddFrameKeepsItsBytes", 14, {{4, 8}, {12, 14}}, 7},
-                      HalvingCase{"IncompleteEvenFrameIsDropped", 10, {{4, 8}}, 5},
-                      HalvingCase{"SevenBytesGiveThreeOfTheOddFrame", 7, {{4, 7}}, 3},
-                      HalvingCase{"OneByteGivesNothing", 1, {}, 0},
-                      HalvingCase{"NoDataGivesAnEmptyResult", 0, {}, 0}),
-    [](const ::testing::TestParamInfo<HalvingCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sizes, HalvingTable,
+                         ::testing::Values(HalvingCase{"FourFramesGiveSecondAndFourth", 16, {{4, 8}, {12, 16}}, 8},
+                                           HalvingCase{"ThreeFramesGiveTheSecond", 12, {{4, 8}}, 6},
+                                           HalvingCase{"IncompleteOddFrameKeepsItsBytes", 14, {{4, 8}, {12, 14}}, 7},
+                                           HalvingCase{"IncompleteEvenFrameIsDropped", 10, {{4, 8}}, 5},
+                                           HalvingCase{"SevenBytesGiveThreeOfTheOddFrame", 7, {{4, 7}}, 3},
+                                           HalvingCase{"OneByteGivesNothing", 1, {}, 0},
+                                           HalvingCase{"NoDataGivesAnEmptyResult", 0, {}, 0}),
+                         [](const ::testing::TestParamInfo<HalvingCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // Sizes around the block the halving reads at a time, and a large odd size,
 // against the frame-by-frame model: same bytes, the same reset, maximum and
@@ -221,11 +223,8 @@ TEST(Halving, DataOver4GiBGivesGaugeAMaximumThatFits) {
 }
 
 TEST(Halving, GaugeUnitShiftKeepsMaximumInRange) {
-  const std::pair<int64_t, int> cases[] = {{0, 0},
-                                           {INT_MAX, 0},
-                                           {int64_t{INT_MAX} + 1, 1},
-                                           {int64_t{1} << 40, 10},
-                                           {INT64_MAX / 2, 31}};
+  const std::pair<int64_t, int> cases[] = {
+      {0, 0}, {INT_MAX, 0}, {int64_t{INT_MAX} + 1, 1}, {int64_t{1} << 40, 10}, {INT64_MAX / 2, 31}};
   for (auto [bytes, shift] : cases) {
     EXPECT_EQ(GaugeUnitShift(bytes), shift) << bytes;
     EXPECT_LE(bytes >> GaugeUnitShift(bytes), INT_MAX);

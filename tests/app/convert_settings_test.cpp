@@ -42,9 +42,7 @@ TEST(ConversionSettings, UnwritableSettingsFileEndsTheCommand) {
   p.open.choice = dir / "a.wav";
   p.save.choice = dir / "bsound1.16";
   try {
-    TGameSoundConversion(p.open, p.save, p.messages, p.status, p.gauge, &ini, "/elsewhere/", "",
-                         p.halved)
-        .Run();
+    TGameSoundConversion(p.open, p.save, p.messages, p.status, p.gauge, &ini, "/elsewhere/", "", p.halved).Run();
     ADD_FAILURE() << "no error";
   } catch (const EInOutError&) {
     ADD_FAILURE() << "an I/O error instead of the settings write error";

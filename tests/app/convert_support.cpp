@@ -29,8 +29,8 @@ Bytes WavBytes(uint32_t rate, const Bytes& data) {
   };
   put32(4, static_cast<uint32_t>(36 + data.size()));
   put32(16, 16);
-  out[20] = 1;   // PCM
-  out[22] = 2;   // stereo
+  out[20] = 1;  // PCM
+  out[22] = 2;  // stereo
   put32(24, rate);
   put32(28, rate * 4);
   out[32] = 4;

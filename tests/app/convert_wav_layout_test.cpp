@@ -56,8 +56,8 @@ struct Format {
 };
 
 Bytes Fmt(const Format& f) {
-  const uint16_t block = f.blockAlign >= 0 ? static_cast<uint16_t>(f.blockAlign)
-                                           : static_cast<uint16_t>(f.channels * ((f.bits + 7) / 8));
+  const uint16_t block =
+      f.blockAlign >= 0 ? static_cast<uint16_t>(f.blockAlign) : static_cast<uint16_t>(f.channels * ((f.bits + 7) / 8));
   Bytes c = Le(f.extensible ? 0xFFFE : 1, 2);
   Append(c, Le(f.channels, 2));
   Append(c, Le(f.rate, 4));
@@ -65,8 +65,8 @@ Bytes Fmt(const Format& f) {
   Append(c, Le(block, 2));
   Append(c, Le(f.bits, 2));
   if (f.extensible) {
-    Append(c, Le(22, 2));                // extension size
-    Append(c, Le(f.bits, 2));            // valid bits
+    Append(c, Le(22, 2));                       // extension size
+    Append(c, Le(f.bits, 2));                   // valid bits
     Append(c, Le(f.channels == 2 ? 3 : 4, 4));  // channel mask
     // KSDATAFORMAT_SUBTYPE_PCM
     const unsigned char guid[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
@@ -114,7 +114,8 @@ struct HandRead {
 HandRead ReadByHand(const Bytes& wav) {
   HandRead r;
   auto u32 = [&](size_t at) {
-    return static_cast<uint32_t>(wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16 | static_cast<uint32_t>(wav[at + 3]) << 24);
+    return static_cast<uint32_t>(wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16 |
+                                 static_cast<uint32_t>(wav[at + 3]) << 24);
   };
   for (size_t at = 12; at + 8 <= wav.size();) {
     const uint32_t size = u32(at + 4);

@@ -17,8 +17,8 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Gauges.h"
@@ -108,7 +108,8 @@ class Mp3Command : public ::testing::Test {
     std::string point = folder;
     if (point.size() > 1 && point.back() == '/') point.pop_back();
     return "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-           "40 22 11:0 / " + point + " ro,relatime shared:9 - " + type + " /dev/sr0 ro\n";
+           "40 22 11:0 / " +
+           point + " ro,relatime shared:9 - " + type + " /dev/sr0 ro\n";
   }
 
   TempDir dir;
@@ -204,16 +205,15 @@ TEST_P(OutputName, DropsTheLastFourCharactersAndAddsWav) {
   EXPECT_TRUE(Exists(wav));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, OutputName,
-    ::testing::Values(NameCase{"UpperCaseExtension", "song.MP3", "song"},
-                      NameCase{"NoExtension", "abcdefg", "abc"},
-                      NameCase{"ShortExtension", "tune.mp", "tun"},
-                      NameCase{"DotsAndBlanks", "Grand Prix 3.v2.mp3", "Grand Prix 3.v2"},
-                      // Characters, not bytes: "é" is two bytes of UTF-8.
-                      NameCase{"AccentInTheCutPart", "xyzéabc", "xyz"},
-                      NameCase{"AccentedName", "Été à Spa.mp3", "Été à Spa"}),
-    [](const ::testing::TestParamInfo<NameCase>& i) { return std::string(i.param.label); });
+INSTANTIATE_TEST_SUITE_P(Names, OutputName,
+                         ::testing::Values(NameCase{"UpperCaseExtension", "song.MP3", "song"},
+                                           NameCase{"NoExtension", "abcdefg", "abc"},
+                                           NameCase{"ShortExtension", "tune.mp", "tun"},
+                                           NameCase{"DotsAndBlanks", "Grand Prix 3.v2.mp3", "Grand Prix 3.v2"},
+                                           // Characters, not bytes: "é" is two bytes of UTF-8.
+                                           NameCase{"AccentInTheCutPart", "xyzéabc", "xyz"},
+                                           NameCase{"AccentedName", "Été à Spa.mp3", "Été à Spa"}),
+                         [](const ::testing::TestParamInfo<NameCase>& i) { return std::string(i.param.label); });
 
 TEST_F(Mp3Command, LongPathsReachTheLibraryWhole) {
   std::string folder = musicDir;
@@ -324,7 +324,8 @@ TEST_P(LibraryPresence, LooksInTheAppDirAndTheFixedPlaceOnly) {
     ASSERT_EQ(unlink((appDir + "libmpegdll.so").c_str()), 0);
   }
   if (c.inFixedPlace) {
-    ASSERT_EQ(symlink((std::string(REAL_DLL_DIR) + "/libmpegdll.so").c_str(), (fixedDir + "/libmpegdll.so").c_str()), 0);
+    ASSERT_EQ(symlink((std::string(REAL_DLL_DIR) + "/libmpegdll.so").c_str(), (fixedDir + "/libmpegdll.so").c_str()),
+              0);
   }
   open.choice.clear();
 
@@ -583,14 +584,13 @@ TEST_P(RealWorldMp3, GaugeReachesTheEndAndTheWavIsMpg123s) {
   EXPECT_GE(std::stoi(lastPosition.substr(6)), maxValue * 95 / 100) << "the gauge stopped short of the end";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, RealWorldMp3,
-    ::testing::Values(RealWorldCase{"VbrWithoutInfoFrame", "-t -V 2", 0, false},
-                      RealWorldCase{"CbrWithoutInfoFrame", "-t -b 128", 0, false},
-                      RealWorldCase{"Zeros1100AfterTheLastFrame", "-V 2", 1100, false},
-                      RealWorldCase{"Zeros5000AfterTheLastFrame", "-V 2", 5000, false},
-                      RealWorldCase{"Zeros50000AfterTheLastFrame", "-V 2", 50000, false},
-                      RealWorldCase{"RandomBytesAfterTheLastFrame", "-V 2", 3000, true}),
-    [](const ::testing::TestParamInfo<RealWorldCase>& i) { return std::string(i.param.label); });
+INSTANTIATE_TEST_SUITE_P(Files, RealWorldMp3,
+                         ::testing::Values(RealWorldCase{"VbrWithoutInfoFrame", "-t -V 2", 0, false},
+                                           RealWorldCase{"CbrWithoutInfoFrame", "-t -b 128", 0, false},
+                                           RealWorldCase{"Zeros1100AfterTheLastFrame", "-V 2", 1100, false},
+                                           RealWorldCase{"Zeros5000AfterTheLastFrame", "-V 2", 5000, false},
+                                           RealWorldCase{"Zeros50000AfterTheLastFrame", "-V 2", 50000, false},
+                                           RealWorldCase{"RandomBytesAfterTheLastFrame", "-V 2", 3000, true}),
+                         [](const ::testing::TestParamInfo<RealWorldCase>& i) { return std::string(i.param.label); });
 
 }  // namespace

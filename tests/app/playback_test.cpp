@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTemporaryDir>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "../controls/mplayer_fake_service.h"
 #include "IniFiles.h"
 #include "MPEGPlay.h"
 #include "MPlayer.h"
@@ -30,7 +30,6 @@
 #include "SharedState.h"
 #include "SoundFiles.h"
 #include "SoundOutputModules.h"
-#include "../controls/mplayer_fake_service.h"
 #include "playback_support.h"
 
 namespace fs = std::filesystem;
@@ -42,8 +41,8 @@ namespace {
 const char* const kStartText = "start text";
 const std::vector<std::string> kWavReadyOrder = {"BitBtn1 hidden", "MediaPlayer1 shown", "BitBtn1 disabled",
                                                  "BitBtn2 disabled", "BitBtn4 disabled"};
-const std::vector<std::string> kBackFromWavOrder = {"MediaPlayer1 hidden", "BitBtn4 enabled",
-                                                    "BitBtn2 enabled", "BitBtn1 enabled", "BitBtn1 shown"};
+const std::vector<std::string> kBackFromWavOrder = {"MediaPlayer1 hidden", "BitBtn4 enabled", "BitBtn2 enabled",
+                                                    "BitBtn1 enabled", "BitBtn1 shown"};
 const std::vector<std::string> kMp3PlayingOrder = {"MediaPlayer1 hidden", "BitBtn1 disabled", "BitBtn2 disabled",
                                                    "BitBtn4 disabled", "BitBtn6 shown"};
 const std::vector<std::string> kBackFromMp3Order = {"BitBtn6 hidden", "BitBtn4 enabled", "BitBtn2 enabled",
@@ -125,8 +124,7 @@ class PlaybackTest : public ::testing::Test {
     ASSERT_TRUE(mpeg.Loaded());
 
     command = std::make_unique<TPlaybackCommand>(
-        TPlaybackParts{dialog, status, *mediaPlayer1, mpeg, bitBtn1, bitBtn2, bitBtn4, bitBtn6},
-        state);
+        TPlaybackParts{dialog, status, *mediaPlayer1, mpeg, bitBtn1, bitBtn2, bitBtn4, bitBtn6}, state);
   }
 
   void TearDown() override {
@@ -194,9 +192,9 @@ struct NameCase {
 };
 
 const NameCase kNameCases[] = {
-    {"LowerWav", "x.wav", true},  {"UpperWav", "X.WAV", true},  {"MixedWav", "x.Wav", true},
-    {"NoDotWav", "xwav", true},   {"Mp3", "x.mp3", false},      {"Raw", "x.raw", false},
-    {"ThreeLetters", "wav", true}, {"TwoLetters", "av", false}, {"Empty", "", false},
+    {"LowerWav", "x.wav", true},       {"UpperWav", "X.WAV", true}, {"MixedWav", "x.Wav", true},
+    {"NoDotWav", "xwav", true},        {"Mp3", "x.mp3", false},     {"Raw", "x.raw", false},
+    {"ThreeLetters", "wav", true},     {"TwoLetters", "av", false}, {"Empty", "", false},
     {"WavInside", "x.wav.mp3", false},
 };
 
@@ -591,8 +589,8 @@ TEST_F(PlaybackTest, WavAfterMp3AndMp3AfterWav) {
   EXPECT_EQ(log, Concat(Concat(Concat(Concat(kMp3PlayingOrder, kBackFromMp3Order), kWavReadyOrder),
                                Concat(kBackFromWavOrder, kMp3PlayingOrder)),
                         kBackFromMp3Order));
-  EXPECT_THAT(status.events, ElementsAre("Playing: blip.mp3", "", "Playing: tone.wav", "That's right",
-                                          "Playing: song.mp3", ""));
+  EXPECT_THAT(status.events,
+              ElementsAre("Playing: blip.mp3", "", "Playing: tone.wav", "That's right", "Playing: song.mp3", ""));
   EXPECT_TRUE(Idle());
 }
 

@@ -1,6 +1,7 @@
 // The main window as built: its controls, its start-up and its close.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLabel>
@@ -8,9 +9,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
-
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -31,9 +29,8 @@ namespace {
 // recorded instead, and a test that did not expect one fails.
 class NoErrorBoxes : public ::testing::EmptyTestEventListener {
   void OnTestStart(const ::testing::TestInfo&) override {
-    Application().SetErrorBoxHook([](const std::string&, const std::string& text) {
-      ADD_FAILURE() << "unexpected error box: " << text;
-    });
+    Application().SetErrorBoxHook(
+        [](const std::string&, const std::string& text) { ADD_FAILURE() << "unexpected error box: " << text; });
   }
 };
 const bool kHookInstalled = [] {
@@ -191,8 +188,8 @@ TEST_F(InFreshFolder, TabVisitsTheControlsInTheirTabOrder) {
     QTest::keyClick(form.windowHandle(), Qt::Key_Tab);
     visited.push_back(QApplication::focusWidget());
   }
-  EXPECT_THAT(visited, ElementsAre(form.BitBtn2, form.BitBtn4, form.MediaPlayer1, form.BitBtn6, form.BitBtn1,
-                                   form.BitBtn2));
+  EXPECT_THAT(visited,
+              ElementsAre(form.BitBtn2, form.BitBtn4, form.MediaPlayer1, form.BitBtn6, form.BitBtn1, form.BitBtn2));
 }
 
 // The user presses "Play Wav /Mp3" from the keyboard and picks a WAV: the

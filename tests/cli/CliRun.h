@@ -16,9 +16,9 @@ struct CliResult {
 struct CliRun {
   std::string program;
   std::vector<std::string> args;
-  std::string workDir;                      // empty: the test's own
-  std::map<std::string, std::string> env;   // the child's whole environment
-  std::string input;                        // its standard input (not a terminal)
+  std::string workDir;                     // empty: the test's own
+  std::map<std::string, std::string> env;  // the child's whole environment
+  std::string input;                       // its standard input (not a terminal)
 };
 
 // Waits for the child; standard output and error are files, not terminals.

@@ -131,16 +131,17 @@ INSTANTIATE_TEST_SUITE_P(Rates, CliToGame,
 TEST_F(Cli, ABatchGoesOnPastAMissingWavAndAMissingGameFolder) {
   const Bytes first = MakeWav(files + "one.wav", 22050, 1);
   const Bytes fourth = MakeWav(files + "four.wav", 44100, 4);
-  const CliResult r = Vantrel({"--to-game", files + "one.wav", files + "bsound01.16",     //
-                               files + "missing.wav", files + "bsound02.16",             //
-                               files + "one.wav", files + "nofolder/bsound03.16",        //
+  const CliResult r = Vantrel({"--to-game", files + "one.wav", files + "bsound01.16",  //
+                               files + "missing.wav", files + "bsound02.16",           //
+                               files + "one.wav", files + "nofolder/bsound03.16",      //
                                files + "four.wav", files + "tk4.st1"});
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(ReadFile(files + "bsound01.16"), first);
   EXPECT_EQ(ReadFile(files + "tk4.st1"), OddFrames(fourth));
   EXPECT_FALSE(Exists(files + "bsound02.16"));
   EXPECT_EQ(r.err, "vantrel: " + files + "missing.wav -> " + files + "bsound02.16: Fichier introuvable.\n" +
-                       "vantrel: " + files + "one.wav -> " + files + "nofolder/bsound03.16: Nom de fichier incorrect.\n");
+                       "vantrel: " + files + "one.wav -> " + files +
+                       "nofolder/bsound03.16: Nom de fichier incorrect.\n");
   // The last pair's steps follow the failures on the output.
   EXPECT_TRUE(Contains(r.out, "Converting four.wav as tk4.st1\nThat's right\n")) << r.out;
 }
@@ -185,8 +186,8 @@ TEST_F(CliMp3, WavsAreByteIdenticalToMpg123sBesideTheMp3OrInTheOutDir) {
   CliResult r = Vantrel({"--mp3-to-wav", files + "a.mp3", files + "B.MP3"});
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, "Processing: a.mp3\nSaved as: " + files + "a.wav\nProcessing: B.MP3\nSaved as: " + files +
-                       "B.wav\n");
+  EXPECT_EQ(r.out,
+            "Processing: a.mp3\nSaved as: " + files + "a.wav\nProcessing: B.MP3\nSaved as: " + files + "B.wav\n");
   EXPECT_EQ(ReadFile(files + "a.wav"), reference);
   EXPECT_EQ(ReadFile(files + "B.wav"), reference);
 
@@ -282,15 +283,14 @@ TEST_P(CliUsage, ExitStatusAndWhereTheUsageGoes) {
   EXPECT_EQ(quietStream, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, CliUsage,
-    ::testing::Values(UsageCase{"Help", {"--help"}, 0, true},
-                      UsageCase{"UnknownOption", {"--frobnicate"}, 2, false},
-                      UsageCase{"NoPairs", {"--to-game"}, 2, false},
-                      UsageCase{"OddOperands", {"--to-game", "a.wav", "b.16", "c.wav"}, 2, false},
-                      UsageCase{"NoMp3", {"--mp3-to-wav"}, 2, false},
-                      UsageCase{"NoCommand", {"a.wav"}, 2, false}),
-    [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lines, CliUsage,
+                         ::testing::Values(UsageCase{"Help", {"--help"}, 0, true},
+                                           UsageCase{"UnknownOption", {"--frobnicate"}, 2, false},
+                                           UsageCase{"NoPairs", {"--to-game"}, 2, false},
+                                           UsageCase{"OddOperands", {"--to-game", "a.wav", "b.16", "c.wav"}, 2, false},
+                                           UsageCase{"NoMp3", {"--mp3-to-wav"}, 2, false},
+                                           UsageCase{"NoCommand", {"a.wav"}, 2, false}),
+                         [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Cli, VersionNamesTheProgramAndItsVersion) {
   const CliResult r = Vantrel({"--version"});

@@ -57,7 +57,7 @@ TEST(CliTextGauge, DrawsOnlyWhenThePercentageChangesAndLeavesNoBarAtZero) {
   gauge.SetProgress(1);  // 0 %: nothing yet
   EXPECT_EQ(terminal.text(), "");
   gauge.SetProgress(2);
-  gauge.SetProgress(3);  // still 1 %
+  gauge.SetProgress(3);    // still 1 %
   gauge.SetProgress(500);  // held at the maximum
   EXPECT_EQ(gauge.Progress(), 200);
   gauge.SetProgress(0);
@@ -86,8 +86,8 @@ TEST(CliConsole, StatusLinesGoOutAndErrorsNameTheFileAfterTheBarIsTakenAway) {
   console.Error("Fichier introuvable.");
   EXPECT_EQ(console.Outcome(), TFileOutcome::Failed);
   EXPECT_EQ(out.text(), "Deleting bsound01.16\n");
-  EXPECT_EQ(err.text(), Bar(50) + kErased + Bar(60) + kErased +
-                            "vantrel: a.wav -> bsound01.16: Fichier introuvable.\n");
+  EXPECT_EQ(err.text(),
+            Bar(50) + kErased + Bar(60) + kErased + "vantrel: a.wav -> bsound01.16: Fichier introuvable.\n");
   console.BeginFile("b.wav -> tk1.st1");
   EXPECT_EQ(console.Outcome(), TFileOutcome::Done);
 }
@@ -123,19 +123,19 @@ TEST_P(CliRateQuestion, IsAnsweredByTheOptionsOrOnTheTerminal) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, CliRateQuestion,
-    ::testing::Values(
-        RateQuestion{"Yes", mrYes, true, "n\n", mrYes, TFileOutcome::Done, ""},
-        RateQuestion{"No", mrNo, true, "y\n", mrNo, TFileOutcome::Skipped,
-                     "vantrel: c.wav -> g.16: Rate?\n   Continue?\n"
-                     "vantrel: c.wav -> g.16: skipped: answered No (--no)\n"},
-        RateQuestion{"TypedYes", mrNone, true, "YES\n", mrYes, TFileOutcome::Done, "Rate?\n   Continue? [y/N] "},
-        RateQuestion{"TypedReturn", mrNone, true, "\ny\n", mrNo, TFileOutcome::Skipped,
-                     "Rate?\n   Continue? [y/N] vantrel: c.wav -> g.16: skipped: answered No\n"},
-        RateQuestion{"EndOfInput", mrNone, true, "", mrNo, TFileOutcome::Skipped,
-                     "Rate?\n   Continue? [y/N] vantrel: c.wav -> g.16: skipped: answered No\n"},
-        RateQuestion{"NoTerminal", mrNone, false, "y\n", mrNo, TFileOutcome::Skipped,
-                     "vantrel: c.wav -> g.16: Rate?\n   Continue?\n"
-                     "vantrel: c.wav -> g.16: skipped: no terminal to answer on; give --yes or --no\n"}),
+    ::testing::Values(RateQuestion{"Yes", mrYes, true, "n\n", mrYes, TFileOutcome::Done, ""},
+                      RateQuestion{"No", mrNo, true, "y\n", mrNo, TFileOutcome::Skipped,
+                                   "vantrel: c.wav -> g.16: Rate?\n   Continue?\n"
+                                   "vantrel: c.wav -> g.16: skipped: answered No (--no)\n"},
+                      RateQuestion{"TypedYes", mrNone, true, "YES\n", mrYes, TFileOutcome::Done,
+                                   "Rate?\n   Continue? [y/N] "},
+                      RateQuestion{"TypedReturn", mrNone, true, "\ny\n", mrNo, TFileOutcome::Skipped,
+                                   "Rate?\n   Continue? [y/N] vantrel: c.wav -> g.16: skipped: answered No\n"},
+                      RateQuestion{"EndOfInput", mrNone, true, "", mrNo, TFileOutcome::Skipped,
+                                   "Rate?\n   Continue? [y/N] vantrel: c.wav -> g.16: skipped: answered No\n"},
+                      RateQuestion{"NoTerminal", mrNone, false, "y\n", mrNo, TFileOutcome::Skipped,
+                                   "vantrel: c.wav -> g.16: Rate?\n   Continue?\n"
+                                   "vantrel: c.wav -> g.16: skipped: no terminal to answer on; give --yes or --no\n"}),
     [](const ::testing::TestParamInfo<RateQuestion>& info) { return std::string(info.param.name); });
 
 TEST(CliFileDialog, AnOpenDialogRefusesWhatIsNoFileInTheFileServicesWords) {

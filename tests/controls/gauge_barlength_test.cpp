@@ -61,11 +61,10 @@ TEST(GaugeBarLength, KnownLengths) {
     int p, n, expected;
   };
   const Case cases[] = {
-      {5, 100, 4}, {10, 10, 0}, {20, 10, 1}, {0, 342, 0}, {50, 342, 171}, {100, 1, 1},
-      {100, 10, 10}, {100, 342, 342}, {100, 65535, 65535}, {1, 100, 1}, {1, 99, 0}, {0, 0, 0}, {37, 0, 0},
+      {5, 100, 4},     {10, 10, 0},         {20, 10, 1}, {0, 342, 0}, {50, 342, 171}, {100, 1, 1}, {100, 10, 10},
+      {100, 342, 342}, {100, 65535, 65535}, {1, 100, 1}, {1, 99, 0},  {0, 0, 0},      {37, 0, 0},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(GaugeBarLength(c.p, c.n), c.expected) << c.p << "% of " << c.n;
+  for (const Case& c : cases) EXPECT_EQ(GaugeBarLength(c.p, c.n), c.expected) << c.p << "% of " << c.n;
 }
 
 TEST(GaugeBarLength, FullBarIsAlwaysTheWholeLength) {

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPalette>
 #include <QTest>
-
 #include <memory>
 #include <set>
 #include <vector>
@@ -170,8 +169,7 @@ TEST(GaugePaint, MainWindowBarForEveryPercentage) {
     gauge->SetProgress(p);
     const QImage image = OnScreen(*gauge);
     const int edge = 342 * p / 100;  // the bar's right edge, exclusive
-    for (int x = 1; x <= 341; ++x)
-      ASSERT_EQ(Px(image, x, 9), x < edge ? kBlack : kWhite) << p << "% at column " << x;
+    for (int x = 1; x <= 341; ++x) ASSERT_EQ(Px(image, x, 9), x < edge ? kBlack : kWhite) << p << "% at column " << x;
   }
 }
 
@@ -251,8 +249,7 @@ TEST(GaugePaint, PieAtZeroIsTheBackColourEllipseOnTheSurround) {
       if (c != kRed) continue;
       ++outline;
       const bool edge = x == 0 || y == 0 || x == 40 || y == 40 || Px(image, x - 1, y) == kGreen ||
-                        Px(image, x + 1, y) == kGreen || Px(image, x, y - 1) == kGreen ||
-                        Px(image, x, y + 1) == kGreen;
+                        Px(image, x + 1, y) == kGreen || Px(image, x, y - 1) == kGreen || Px(image, x, y + 1) == kGreen;
       EXPECT_TRUE(edge) << "red inside the ellipse at " << x << "," << y;
     }
   EXPECT_GT(outline, 100);

@@ -4,10 +4,9 @@
 
 #include <QApplication>
 #include <QPalette>
-#include <functional>
 #include <QTest>
-
 #include <climits>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -64,8 +63,8 @@ TEST(GaugeState, ProgressIsClampedIntoTheBounds) {
     int min, max, value, stored;
   };
   const Case cases[] = {
-      {0, 100, 150, 100}, {0, 100, -5, 0}, {10, 20, -5, 10}, {10, 20, 15, 15},
-      {-50, 50, INT_MIN, -50}, {-50, 50, INT_MAX, 50},
+      {0, 100, 150, 100}, {0, 100, -5, 0},         {10, 20, -5, 10},
+      {10, 20, 15, 15},   {-50, 50, INT_MIN, -50}, {-50, 50, INT_MAX, 50},
   };
   for (const Case& c : cases) {
     TGauge gauge;

@@ -5,7 +5,6 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>

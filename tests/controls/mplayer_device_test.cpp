@@ -5,10 +5,9 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 
 #include "Application.h"
 #include "MPlayer.h"
@@ -79,22 +78,21 @@ TEST_P(OpenDeviceGuard, RaisesAndSendsNothingWithoutAnOpenDevice) {
   EXPECT_TRUE(service.log.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Operations, OpenDeviceGuard,
-    ::testing::Values(GuardedCase{"Play", [](TMediaPlayer& p) { p.Play(); }},
-                      GuardedCase{"Stop", [](TMediaPlayer& p) { p.Stop(); }},
-                      GuardedCase{"Pause", [](TMediaPlayer& p) { p.Pause(); }},
-                      GuardedCase{"Next", [](TMediaPlayer& p) { p.Next(); }},
-                      GuardedCase{"Prev", [](TMediaPlayer& p) { p.Prev(); }},
-                      GuardedCase{"Step", [](TMediaPlayer& p) { p.Step(); }},
-                      GuardedCase{"Back", [](TMediaPlayer& p) { p.Back(); }},
-                      GuardedCase{"Record", [](TMediaPlayer& p) { p.Record(); }},
-                      GuardedCase{"Eject", [](TMediaPlayer& p) { p.Eject(); }},
-                      GuardedCase{"Rewind", [](TMediaPlayer& p) { p.Rewind(); }},
-                      GuardedCase{"Length", [](TMediaPlayer& p) { p.Length(); }},
-                      GuardedCase{"TrackCount", [](TMediaPlayer& p) { p.TrackCount(); }},
-                      GuardedCase{"TimeFormat", [](TMediaPlayer& p) { p.TimeFormat(); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Operations, OpenDeviceGuard,
+                         ::testing::Values(GuardedCase{"Play", [](TMediaPlayer& p) { p.Play(); }},
+                                           GuardedCase{"Stop", [](TMediaPlayer& p) { p.Stop(); }},
+                                           GuardedCase{"Pause", [](TMediaPlayer& p) { p.Pause(); }},
+                                           GuardedCase{"Next", [](TMediaPlayer& p) { p.Next(); }},
+                                           GuardedCase{"Prev", [](TMediaPlayer& p) { p.Prev(); }},
+                                           GuardedCase{"Step", [](TMediaPlayer& p) { p.Step(); }},
+                                           GuardedCase{"Back", [](TMediaPlayer& p) { p.Back(); }},
+                                           GuardedCase{"Record", [](TMediaPlayer& p) { p.Record(); }},
+                                           GuardedCase{"Eject", [](TMediaPlayer& p) { p.Eject(); }},
+                                           GuardedCase{"Rewind", [](TMediaPlayer& p) { p.Rewind(); }},
+                                           GuardedCase{"Length", [](TMediaPlayer& p) { p.Length(); }},
+                                           GuardedCase{"TrackCount", [](TMediaPlayer& p) { p.TrackCount(); }},
+                                           GuardedCase{"TimeFormat", [](TMediaPlayer& p) { p.TimeFormat(); }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PlayerTest, CloseWithoutDeviceSendsNothing) {
   player->Close();
@@ -148,15 +146,15 @@ TEST_P(OpenDeviceType, SendsTheTypeName) {
   EXPECT_EQ(*open.deviceType, GetParam().name);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Types, OpenDeviceType,
-    ::testing::Values(DeviceTypeCase{dtAVIVideo, "AVIVideo"}, DeviceTypeCase{dtCDAudio, "CDAudio"},
-                      DeviceTypeCase{dtDAT, "DAT"}, DeviceTypeCase{dtDigitalVideo, "DigitalVideo"},
-                      DeviceTypeCase{dtMMMovie, "MMMovie"}, DeviceTypeCase{dtOther, "Other"},
-                      DeviceTypeCase{dtOverlay, "Overlay"}, DeviceTypeCase{dtScanner, "Scanner"},
-                      DeviceTypeCase{dtSequencer, "Sequencer"}, DeviceTypeCase{dtVCR, "VCR"},
-                      DeviceTypeCase{dtVideodisc, "Videodisc"}, DeviceTypeCase{dtWaveAudio, "WaveAudio"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Types, OpenDeviceType,
+                         ::testing::Values(DeviceTypeCase{dtAVIVideo, "AVIVideo"}, DeviceTypeCase{dtCDAudio, "CDAudio"},
+                                           DeviceTypeCase{dtDAT, "DAT"}, DeviceTypeCase{dtDigitalVideo, "DigitalVideo"},
+                                           DeviceTypeCase{dtMMMovie, "MMMovie"}, DeviceTypeCase{dtOther, "Other"},
+                                           DeviceTypeCase{dtOverlay, "Overlay"}, DeviceTypeCase{dtScanner, "Scanner"},
+                                           DeviceTypeCase{dtSequencer, "Sequencer"}, DeviceTypeCase{dtVCR, "VCR"},
+                                           DeviceTypeCase{dtVideodisc, "Videodisc"},
+                                           DeviceTypeCase{dtWaveAudio, "WaveAudio"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PlayerTest, ShareableOpenAndCdTimeFormat) {
   player->SetShareable(true);
@@ -321,27 +319,58 @@ TEST_P(OneShotRequests, DecideTheFlags) {
   EXPECT_EQ(ActionFlags(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sequences, OneShotRequests,
-    ::testing::Values(
-        FlagsCase{"NoRequest", [](TMediaPlayer& p) { p.Play(); p.Stop(); },
-                  {MCI_NOTIFY, MCI_WAIT}},
-        FlagsCase{"NotifyGoesWithStopThenPlayDefaults",
-                  [](TMediaPlayer& p) { p.SetNotify(true); p.Stop(); p.Play(); },
-                  {MCI_WAIT | MCI_NOTIFY, MCI_NOTIFY}},
-        FlagsCase{"NotifyFalsePlaysWithNoFlagsOnce",
-                  [](TMediaPlayer& p) { p.SetNotify(false); p.Play(); p.Play(); p.Stop(); },
-                  {0, MCI_NOTIFY, MCI_WAIT}},
-        FlagsCase{"NotifyTrueOnPlay", [](TMediaPlayer& p) { p.SetNotify(true); p.Play(); p.Stop(); },
-                  {MCI_NOTIFY, MCI_WAIT}},
-        FlagsCase{"RequestSurvivesQueries",
-                  [](TMediaPlayer& p) { p.SetNotify(true); p.Mode(); p.Length(); p.Rewind(); p.Stop(); },
-                  {MCI_WAIT | MCI_SEEK_TO_START, MCI_WAIT | MCI_NOTIFY}},
-        FlagsCase{"StartFromOnRecord", [](TMediaPlayer& p) { p.SetStartFrom(5); p.Record(); p.Record(); },
-                  {MCI_NOTIFY | MCI_FROM, MCI_NOTIFY}},
-        FlagsCase{"CloseConsumesTheRequest", [](TMediaPlayer& p) { p.SetNotify(true); p.Close(); },
-                  {MCI_WAIT | MCI_NOTIFY}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sequences, OneShotRequests,
+                         ::testing::Values(FlagsCase{"NoRequest",
+                                                     [](TMediaPlayer& p) {
+                                                       p.Play();
+                                                       p.Stop();
+                                                     },
+                                                     {MCI_NOTIFY, MCI_WAIT}},
+                                           FlagsCase{"NotifyGoesWithStopThenPlayDefaults",
+                                                     [](TMediaPlayer& p) {
+                                                       p.SetNotify(true);
+                                                       p.Stop();
+                                                       p.Play();
+                                                     },
+                                                     {MCI_WAIT | MCI_NOTIFY, MCI_NOTIFY}},
+                                           FlagsCase{"NotifyFalsePlaysWithNoFlagsOnce",
+                                                     [](TMediaPlayer& p) {
+                                                       p.SetNotify(false);
+                                                       p.Play();
+                                                       p.Play();
+                                                       p.Stop();
+                                                     },
+                                                     {0, MCI_NOTIFY, MCI_WAIT}},
+                                           FlagsCase{"NotifyTrueOnPlay",
+                                                     [](TMediaPlayer& p) {
+                                                       p.SetNotify(true);
+                                                       p.Play();
+                                                       p.Stop();
+                                                     },
+                                                     {MCI_NOTIFY, MCI_WAIT}},
+                                           FlagsCase{"RequestSurvivesQueries",
+                                                     [](TMediaPlayer& p) {
+                                                       p.SetNotify(true);
+                                                       p.Mode();
+                                                       p.Length();
+                                                       p.Rewind();
+                                                       p.Stop();
+                                                     },
+                                                     {MCI_WAIT | MCI_SEEK_TO_START, MCI_WAIT | MCI_NOTIFY}},
+                                           FlagsCase{"StartFromOnRecord",
+                                                     [](TMediaPlayer& p) {
+                                                       p.SetStartFrom(5);
+                                                       p.Record();
+                                                       p.Record();
+                                                     },
+                                                     {MCI_NOTIFY | MCI_FROM, MCI_NOTIFY}},
+                                           FlagsCase{"CloseConsumesTheRequest",
+                                                     [](TMediaPlayer& p) {
+                                                       p.SetNotify(true);
+                                                       p.Close();
+                                                     },
+                                                     {MCI_WAIT | MCI_NOTIFY}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PlayerTest, PlayAtTheEndRewindsFirst) {
   OpenDevice();
@@ -441,9 +470,7 @@ class TrackTest : public PlayerTest {
     service.trackStart = {{1, 0x00000001}, {2, 0x00020302}, {3, 0x00100803}};
     OpenDevice();
   }
-  static uint32_t Tmsf(uint32_t track, uint32_t minute, uint32_t second) {
-    return track | minute << 8 | second << 16;
-  }
+  static uint32_t Tmsf(uint32_t track, uint32_t minute, uint32_t second) { return track | minute << 8 | second << 16; }
 };
 
 TEST_F(TrackTest, NextSeeksToTheFollowingTrackAndStopsAtTheLast) {
@@ -512,10 +539,10 @@ TEST_F(PlayerTest, StepBackAndEjectOnACapableDevice) {
 
 TEST_F(PlayerTest, ModeIsTheLowByteLessTwelve) {
   OpenDevice();
-  const std::pair<uint32_t, TMPModes> cases[] = {
-      {MCI_MODE_NOT_READY, mdNotReady}, {MCI_MODE_STOP, mdStopped}, {MCI_MODE_PLAY, mdPlaying},
-      {MCI_MODE_RECORD, mdRecording},   {MCI_MODE_SEEK, mdSeeking}, {MCI_MODE_PAUSE, mdPaused},
-      {MCI_MODE_OPEN, mdOpen}};
+  const std::pair<uint32_t, TMPModes> cases[] = {{MCI_MODE_NOT_READY, mdNotReady}, {MCI_MODE_STOP, mdStopped},
+                                                 {MCI_MODE_PLAY, mdPlaying},       {MCI_MODE_RECORD, mdRecording},
+                                                 {MCI_MODE_SEEK, mdSeeking},       {MCI_MODE_PAUSE, mdPaused},
+                                                 {MCI_MODE_OPEN, mdOpen}};
   for (const auto& [value, mode] : cases) {
     service.status[MCI_STATUS_MODE] = value;
     EXPECT_EQ(player->Mode(), mode) << value;

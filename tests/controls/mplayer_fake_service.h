@@ -32,10 +32,10 @@ class RecordingMciService : public IMciService {
  public:
   // Script.
   MCIDEVICEID openId = 7;
-  std::map<uint32_t, MCIERROR> failures;   // message -> result
-  std::map<uint32_t, uint32_t> status;     // MCI_STATUS item -> return value
-  std::map<uint32_t, uint32_t> trackStart; // track -> position
-  std::map<uint32_t, uint32_t> devcaps;    // MCI_GETDEVCAPS item -> return value
+  std::map<uint32_t, MCIERROR> failures;    // message -> result
+  std::map<uint32_t, uint32_t> status;      // MCI_STATUS item -> return value
+  std::map<uint32_t, uint32_t> trackStart;  // track -> position
+  std::map<uint32_t, uint32_t> devcaps;     // MCI_GETDEVCAPS item -> return value
   std::map<MCIERROR, std::string> errorTexts;
   MCI_RECT sourceRect{0, 0, 0, 0};
   uint32_t lastErrorBufferLength = 0;
@@ -81,8 +81,7 @@ class RecordingMciService : public IMciService {
         auto* p = static_cast<MCI_STATUS_PARMS*>(params);
         c.item = p->dwItem;
         c.track = p->dwTrack;
-        if (result == 0)
-          p->dwReturn = (flags & MCI_TRACK) ? trackStart[p->dwTrack] : status[p->dwItem];
+        if (result == 0) p->dwReturn = (flags & MCI_TRACK) ? trackStart[p->dwTrack] : status[p->dwItem];
         break;
       }
       case MCI_GETDEVCAPS: {

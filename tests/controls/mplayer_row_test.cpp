@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPalette>
-
 #include <memory>
 
 #include "MPlayer.h"

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
-
 #include <fstream>
 #include <memory>
 #include <string>

@@ -1,7 +1,5 @@
-#include "CheckedFile.h"
-
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "CheckedFile.h"
 #include "Exceptions.h"
 #include "TempDir.h"
 
@@ -90,12 +89,10 @@ TEST_F(CheckedFile, OpenFailuresGivePlatformCodes) {
     std::string name;
     int code;
   } cases[] = {
-      {dir / "missing.wav", 2},
-      {dir / "nofolder/x.wav", 3},
-      {dir / "plain/x.wav", 3},   // a file where a folder should be
-      {dir / "readonly", 5},      // read and write asked for; refused even for root
-      {dir / "folder", 5},
-      {"", 102},                  // a variable without name
+      {dir / "missing.wav", 2}, {dir / "nofolder/x.wav", 3},
+      {dir / "plain/x.wav", 3},             // a file where a folder should be
+      {dir / "readonly", 5},                // read and write asked for; refused even for root
+      {dir / "folder", 5},      {"", 102},  // a variable without name
   };
   for (const Case& c : cases) {
     TFileVar v;

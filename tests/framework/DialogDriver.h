@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-
 #include <functional>
 
 class DialogDriver {

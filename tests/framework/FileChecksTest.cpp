@@ -1,11 +1,10 @@
-#include "FileChecks.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "FileChecks.h"
 #include "TempDir.h"
 
 namespace {
@@ -30,8 +29,8 @@ TEST_F(FileChecks, KindsOfEntries) {
     const char* name;
     bool exists, regular, special, folder;
   } cases[] = {
-      {"file", true, true, false, false},      {"link", true, true, false, false},
-      {"folder", false, false, true, true},    {"fifo", true, false, true, false},
+      {"file", true, true, false, false},       {"link", true, true, false, false},
+      {"folder", false, false, true, true},     {"fifo", true, false, true, false},
       {"dangling", false, false, false, false}, {"missing", false, false, false, false},
   };
   for (const Case& c : cases) {
@@ -49,8 +48,8 @@ TEST_F(FileChecks, SameFileByIdentityNotBySpelling) {
     const char* b;
     bool same;
   } cases[] = {
-      {"file", "file", true},     {"file", "./file", true},    {"file", "link", true},
-      {"file", "hard", true},     {"file", "twin", false},     {"file", "folder", false},
+      {"file", "file", true},        {"file", "./file", true},    {"file", "link", true},
+      {"file", "hard", true},        {"file", "twin", false},     {"file", "folder", false},
       {"missing", "missing", false}, {"dangling", "gone", false}, {"file", "missing", false},
   };
   for (const Case& c : cases) {

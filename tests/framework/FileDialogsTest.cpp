@@ -199,7 +199,9 @@ INSTANTIATE_TEST_SUITE_P(Names, TypedExtension,
                                            ExtensionCase{"SaveNoDefault", true, "", "noext", "noext", false},
                                            ExtensionCase{"SaveDefaultAdded", true, "wav", "noext", "noext.wav", false},
                                            ExtensionCase{"SaveOtherKept", true, "wav", "a.raw", "a.raw", true}),
-                         [](const ::testing::TestParamInfo<ExtensionCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<ExtensionCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST_F(FileDialogRun, PathMustExistKeepsTheDialogOpenForAMissingFolder) {
   TOpenDialog open;

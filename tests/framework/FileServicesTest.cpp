@@ -1,5 +1,3 @@
-#include "FileServices.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "FileServices.h"
 #include "TempDir.h"
 
 namespace {
@@ -35,8 +34,8 @@ bool SetMTime(const std::string& path, time_t t) {
 
 TEST(ErrnoTable, MapsToPlatformCodes) {
   const std::pair<int, int> table[] = {
-      {ENOENT, 2}, {ENOTDIR, 3}, {EMFILE, 4},  {ENFILE, 4},   {EACCES, 5},       {EPERM, 5},
-      {EROFS, 5},  {EISDIR, 5},  {EBADF, 6},   {EAGAIN, 32},  {EEXIST, 80},      {EINVAL, 87},
+      {ENOENT, 2},   {ENOTDIR, 3},  {EMFILE, 4},  {ENFILE, 4},         {EACCES, 5},  {EPERM, 5},
+      {EROFS, 5},    {EISDIR, 5},   {EBADF, 6},   {EAGAIN, 32},        {EEXIST, 80}, {EINVAL, 87},
       {ENOSPC, 112}, {EDQUOT, 112}, {EFBIG, 112}, {ENAMETOOLONG, 206}, {0, 0},
   };
   for (const auto& [err, code] : table) EXPECT_EQ(ErrnoToWinError(err), code) << "errno " << err;
@@ -112,7 +111,9 @@ const FailureCase kFailures[] = {
     {"CreateInMissingFolder", Nothing,
      [](const TempDir& d) { return FileCreate(d / "no/such") == INVALID_HANDLE_VALUE; }, 3},
     {"CreateOverHeldFile", [](const TempDir& d) { HoldWithoutSharing(d, "held"); },
-     [](const TempDir& d) { return FileCreate(d / "held") == INVALID_HANDLE_VALUE && ReadFileBytes(d / "held") == "held"; },
+     [](const TempDir& d) {
+       return FileCreate(d / "held") == INVALID_HANDLE_VALUE && ReadFileBytes(d / "held") == "held";
+     },
      32},
     {"ExistsMissing", Nothing, [](const TempDir& d) { return !FileExists(d / "missing"); }, 2},
     {"ExistsInMissingFolder", Nothing, [](const TempDir& d) { return !FileExists(d / "no/such"); }, 3},
@@ -206,8 +207,12 @@ TEST_F(FileServices, ReadOnlyAttributeFollowsWriteBits) {
     int attr;
     mode_t after;
   } cases[] = {
-      {0664, faReadOnly | faArchive, 0444}, {0444, faArchive, 0644}, {0555, 0, 0755},
-      {0604, 0, 0604},                      {0400, faArchive, 0600}, {0751, faReadOnly, 0551},
+      {0664, faReadOnly | faArchive, 0444},
+      {0444, faArchive, 0644},
+      {0555, 0, 0755},
+      {0604, 0, 0604},
+      {0400, faArchive, 0600},
+      {0751, faReadOnly, 0551},
   };
   ASSERT_TRUE(WriteFileBytes(dir / "f", "x"));
   for (const Case& c : cases) {

@@ -5,11 +5,11 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <cmath>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <cmath>
 
 #include "Application.h"
 #include "DialogDriver.h"
@@ -63,8 +63,7 @@ void ExpectConfirmationLayout(QWidget* dialog) {
 
   const Metrics m(MessageDialogFont());
   EXPECT_EQ(form->font(), MessageDialogFont());
-  const int tw = std::max({m.Width(QString::fromStdString(kLine1)),
-                           m.Width(QString::fromStdString(kLine2)),
+  const int tw = std::max({m.Width(QString::fromStdString(kLine1)), m.Width(QString::fromStdString(kLine2)),
                            m.Width(QString::fromStdString(kLine3))});
   ASSERT_LE(tw, HalfScreen()) << "the three lines must fit without wrapping for this check";
   const int th = 3 * m.fm.height();
@@ -84,8 +83,8 @@ void ExpectConfirmationLayout(QWidget* dialog) {
 
   auto* message = Child<QLabel>(form, "Message");
   ASSERT_NE(message, nullptr);
-  EXPECT_EQ(message->text().split('\n'),
-            QStringList({QString::fromStdString(kLine1), QString::fromStdString(kLine2), QString::fromStdString(kLine3)}));
+  EXPECT_EQ(message->text().split('\n'), QStringList({QString::fromStdString(kLine1), QString::fromStdString(kLine2),
+                                                      QString::fromStdString(kLine3)}));
   EXPECT_EQ(message->geometry(), QRect(iw - tw + m.horzMargin, m.vertMargin, tw, th));
 
   auto* yes = Child<QPushButton>(form, "Yes");
@@ -113,10 +112,12 @@ void ExpectConfirmationLayout(QWidget* dialog) {
 }  // namespace
 
 TEST(MulDiv, RoundsToNearestWithHalvesAwayFromZero) {
-  struct Case { int a, b, c, expected; };
+  struct Case {
+    int a, b, c, expected;
+  };
   const Case cases[] = {
-      {8, 7, 4, 14},  {10, 13, 8, 16}, {14, 13, 8, 23}, {1, 1, 2, 1},   {3, 1, 2, 2},
-      {-1, 1, 2, -1}, {-3, 1, 2, -2},  {5, -7, 3, -12}, {7, 5, 0, -1},  {0x7fffffff, 4, 2, -1},
+      {8, 7, 4, 14},  {10, 13, 8, 16}, {14, 13, 8, 23}, {1, 1, 2, 1},  {3, 1, 2, 2},
+      {-1, 1, 2, -1}, {-3, 1, 2, -2},  {5, -7, 3, -12}, {7, 5, 0, -1}, {0x7fffffff, 4, 2, -1},
   };
   for (const Case& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
 }
@@ -147,7 +148,8 @@ TEST(MessageDialog, LeadingBlanksOfALineAreDrawn) {
         for (int x = 0; x < picture.width(); ++x)
           if (picture.pixel(x, y) != background) leftmost = std::min(leftmost, x);
       EXPECT_GE(leftmost, fm.horizontalAdvance(QString(blanks[line], ' '))) << "line " << line;
-      EXPECT_LT(leftmost, fm.horizontalAdvance(QString(blanks[line], ' ')) + fm.horizontalAdvance("WC")) << "line " << line;
+      EXPECT_LT(leftmost, fm.horizontalAdvance(QString(blanks[line], ' ')) + fm.horizontalAdvance("WC"))
+          << "line " << line;
     }
     Key(dialog, Qt::Key_Escape);
   });
@@ -175,25 +177,42 @@ TEST_P(ConfirmationAnswer, GivesTheResultOfTheButtonPressed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, ConfirmationAnswer,
-    ::testing::Values(
-        AnswerCase{"Enter", [](QWidget* d) { Key(d, Qt::Key_Return); }, mrYes},
-        AnswerCase{"KeypadEnter", [](QWidget* d) { Key(d, Qt::Key_Enter, Qt::KeypadModifier); }, mrYes},
-        AnswerCase{"Escape", [](QWidget* d) { Key(d, Qt::Key_Escape); }, mrNo},
-        AnswerCase{"LetterN", [](QWidget* d) { Key(d, Qt::Key_N); }, mrNo},
-        AnswerCase{"LetterO", [](QWidget* d) { Key(d, Qt::Key_O); }, mrYes},
-        AnswerCase{"AltN", [](QWidget* d) { Key(d, Qt::Key_N, Qt::AltModifier); }, mrNo},
-        AnswerCase{"AltO", [](QWidget* d) { Key(d, Qt::Key_O, Qt::AltModifier); }, mrYes},
-        AnswerCase{"TabThenEnter", [](QWidget* d) { Key(d, Qt::Key_Tab); Key(d, Qt::Key_Return); }, mrNo},
-        AnswerCase{"ShiftEnterDoesNothing",
-                   [](QWidget* d) { Key(d, Qt::Key_Return, Qt::ShiftModifier); Key(d, Qt::Key_Escape); }, mrNo},
-        AnswerCase{"CtrlEscapeDoesNothing",
-                   [](QWidget* d) { Key(d, Qt::Key_Escape, Qt::ControlModifier); Key(d, Qt::Key_Return); }, mrYes},
-        AnswerCase{"CtrlOIsNoAccelerator",
-                   [](QWidget* d) { Key(d, Qt::Key_O, Qt::ControlModifier); Key(d, Qt::Key_Escape); }, mrNo},
-        AnswerCase{"ClickOnNon", [](QWidget* d) { QTest::mouseClick(Child<QPushButton>(d, "No"), Qt::LeftButton); },
-                   mrNo},
-        AnswerCase{"AltF4", [](QWidget* d) { Key(d, Qt::Key_F4, Qt::AltModifier); }, mrCancel},
-        AnswerCase{"CloseBox", [](QWidget* d) { CloseBox(d); }, mrCancel}),
+    ::testing::Values(AnswerCase{"Enter", [](QWidget* d) { Key(d, Qt::Key_Return); }, mrYes},
+                      AnswerCase{"KeypadEnter", [](QWidget* d) { Key(d, Qt::Key_Enter, Qt::KeypadModifier); }, mrYes},
+                      AnswerCase{"Escape", [](QWidget* d) { Key(d, Qt::Key_Escape); }, mrNo},
+                      AnswerCase{"LetterN", [](QWidget* d) { Key(d, Qt::Key_N); }, mrNo},
+                      AnswerCase{"LetterO", [](QWidget* d) { Key(d, Qt::Key_O); }, mrYes},
+                      AnswerCase{"AltN", [](QWidget* d) { Key(d, Qt::Key_N, Qt::AltModifier); }, mrNo},
+                      AnswerCase{"AltO", [](QWidget* d) { Key(d, Qt::Key_O, Qt::AltModifier); }, mrYes},
+                      AnswerCase{"TabThenEnter",
+                                 [](QWidget* d) {
+                                   Key(d, Qt::Key_Tab);
+                                   Key(d, Qt::Key_Return);
+                                 },
+                                 mrNo},
+                      AnswerCase{"ShiftEnterDoesNothing",
+                                 [](QWidget* d) {
+                                   Key(d, Qt::Key_Return, Qt::ShiftModifier);
+                                   Key(d, Qt::Key_Escape);
+                                 },
+                                 mrNo},
+                      AnswerCase{"CtrlEscapeDoesNothing",
+                                 [](QWidget* d) {
+                                   Key(d, Qt::Key_Escape, Qt::ControlModifier);
+                                   Key(d, Qt::Key_Return);
+                                 },
+                                 mrYes},
+                      AnswerCase{"CtrlOIsNoAccelerator",
+                                 [](QWidget* d) {
+                                   Key(d, Qt::Key_O, Qt::ControlModifier);
+                                   Key(d, Qt::Key_Escape);
+                                 },
+                                 mrNo},
+                      AnswerCase{"ClickOnNon",
+                                 [](QWidget* d) { QTest::mouseClick(Child<QPushButton>(d, "No"), Qt::LeftButton); },
+                                 mrNo},
+                      AnswerCase{"AltF4", [](QWidget* d) { Key(d, Qt::Key_F4, Qt::AltModifier); }, mrCancel},
+                      AnswerCase{"CloseBox", [](QWidget* d) { CloseBox(d); }, mrCancel}),
     [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
 
 class PlainMessageClose : public ::testing::TestWithParam<AnswerCase> {};
@@ -269,16 +288,19 @@ TEST(MessageDialog, OtherWindowsTakeNoInputAndThePreviousWindowIsActiveAfter) {
 }
 
 TEST(MessageDialogLayout, AWideButtonRowSetsTheWidthAndTheTextStaysLeft) {
-  const TMsgDlgButtons all{TMsgDlgBtn::mbYes,    TMsgDlgBtn::mbNo,     TMsgDlgBtn::mbOK,       TMsgDlgBtn::mbCancel,
-                           TMsgDlgBtn::mbAbort,  TMsgDlgBtn::mbRetry,  TMsgDlgBtn::mbIgnore,   TMsgDlgBtn::mbAll,
+  const TMsgDlgButtons all{TMsgDlgBtn::mbYes,     TMsgDlgBtn::mbNo,       TMsgDlgBtn::mbOK,     TMsgDlgBtn::mbCancel,
+                           TMsgDlgBtn::mbAbort,   TMsgDlgBtn::mbRetry,    TMsgDlgBtn::mbIgnore, TMsgDlgBtn::mbAll,
                            TMsgDlgBtn::mbNoToAll, TMsgDlgBtn::mbYesToAll, TMsgDlgBtn::mbHelp};
   const Metrics m(MessageDialogFont());
   const int buttonWidth = m.ButtonWidth({"Oui", "Non", "OK", "Annuler", "Abandon", "Retenter", "Ignorer", "Tout",
                                          "Non pour tout", "Oui pour tout", "Aide"});
   const int bw = 11 * buttonWidth + 10 * m.buttonSpacing;
-  struct Case { TMsgDlgType kind; int textLeft; };
-  for (const Case& c : {Case{TMsgDlgType::mtCustom, m.horzMargin},
-                        Case{TMsgDlgType::mtWarning, m.horzMargin + 32 + m.horzSpacing}}) {
+  struct Case {
+    TMsgDlgType kind;
+    int textLeft;
+  };
+  for (const Case& c :
+       {Case{TMsgDlgType::mtCustom, m.horzMargin}, Case{TMsgDlgType::mtWarning, m.horzMargin + 32 + m.horzSpacing}}) {
     auto form = CreateMessageDialog("Hi", c.kind, all);
     EXPECT_EQ(form->width(), bw + 2 * m.horzMargin);
     EXPECT_EQ(form->findChild<QLabel*>("Message")->x(), c.textLeft);
@@ -286,7 +308,8 @@ TEST(MessageDialogLayout, AWideButtonRowSetsTheWidthAndTheTextStaysLeft) {
     ASSERT_EQ(buttons.size(), 11u);
     EXPECT_EQ(buttons.front()->x(), m.horzMargin);
     EXPECT_EQ(buttons.back()->geometry().right() + 1, bw + m.horzMargin);
-    const char* names[] = {"Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All", "NoToAll", "YesToAll", "Help"};
+    const char* names[] = {"Yes",    "No",  "OK",      "Cancel",   "Abort", "Retry",
+                           "Ignore", "All", "NoToAll", "YesToAll", "Help"};
     for (size_t i = 0; i < buttons.size(); ++i) EXPECT_EQ(buttons[i]->objectName(), names[i]);
     // OK is the default, Cancel the cancel button when the set holds them.
     EXPECT_EQ(form->DefaultButton()->objectName(), "OK");
@@ -345,7 +368,8 @@ TEST(MessageDialogLayout, KindsGiveTheirCaptionsAndTheCustomTitleIsCut) {
 }
 
 TEST(MessageDialogLayout, EachButtonCaptionIsMeasuredOncePerProcess) {
-  for (int i = 0; i < 3; ++i) CreateMessageDialog("x", TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo});
+  for (int i = 0; i < 3; ++i)
+    CreateMessageDialog("x", TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo});
   CreateMessageDialog("y", TMsgDlgType::mtCustom, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbRetry});
   const Metrics m(MessageDialogFont());
   EXPECT_EQ(ButtonWidthMeasurements(TMsgDlgBtn::mbYes), 1);

@@ -1,5 +1,3 @@
-#include "OpticalDisc.h"
-
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
@@ -7,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "OpticalDisc.h"
 #include "TempDir.h"
 
 namespace {
@@ -50,8 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DiscCase{"SrDeviceOfAnyType", "/media/odd/a.mp3", true, "/media/odd"},
                       DiscCase{"IsoImageOnLoopDevice", "/mnt/image/a.mp3", true, "/mnt/image"},
                       DiscCase{"MountPointItself", "/media/cdrom", true, "/media/cdrom"},
-                      DiscCase{"Ext4Root", "/tmp/a.mp3", false, ""},
-                      DiscCase{"Ext4Home", "/home/u/a.mp3", false, ""},
+                      DiscCase{"Ext4Root", "/tmp/a.mp3", false, ""}, DiscCase{"Ext4Home", "/home/u/a.mp3", false, ""},
                       DiscCase{"EscapedBlankNotOptical", "/media/usb stick/a.mp3", false, ""},
                       DiscCase{"EscapedBlankOptical", "/media/my disc/a b.mp3", true, "/media/my disc"},
                       DiscCase{"NestedWritableMountOnDisc", "/mnt/image/scratch/a.mp3", false, ""},
@@ -95,8 +93,6 @@ TEST(OpticalDiscLive, MountedDiscIsFoundThroughLinksAndRelativeNames) {
   std::filesystem::current_path(cwd);
 }
 
-TEST(OpticalDiscLive, EmptyTableKnowsNoDisc) {
-  EXPECT_FALSE(LiesOnOpticalDiscIn("", "/media/cdrom/a.mp3", nullptr));
-}
+TEST(OpticalDiscLive, EmptyTableKnowsNoDisc) { EXPECT_FALSE(LiesOnOpticalDiscIn("", "/media/cdrom/a.mp3", nullptr)); }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The error display: the period rule, the box it shows, the guard around
 // handlers and the last-resort display.
+#include "Application.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -9,10 +11,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <functional>
 
-#include "Application.h"
 #include "Exceptions.h"
 #include "LastResort.h"
 
@@ -32,9 +32,8 @@ TEST_P(ErrorDisplayTextTest, AddsAPeriodOnlyAfterCharactersAboveThePeriod) {
 INSTANTIATE_TEST_SUITE_P(
     Messages, ErrorDisplayTextTest,
     ::testing::Values(DisplayCase{"Fichier introuvable", "Fichier introuvable."},
-                      DisplayCase{"Erreur E/S 32", "Erreur E/S 32."},
-                      DisplayCase{"Continue?", "Continue?."}, DisplayCase{"Label:", "Label:."},
-                      DisplayCase{"Done.", "Done."}, DisplayCase{"Stop!", "Stop!"},
+                      DisplayCase{"Erreur E/S 32", "Erreur E/S 32."}, DisplayCase{"Continue?", "Continue?."},
+                      DisplayCase{"Label:", "Label:."}, DisplayCase{"Done.", "Done."}, DisplayCase{"Stop!", "Stop!"},
                       DisplayCase{"(see above)", "(see above)"}, DisplayCase{"trailing ", "trailing "},
                       DisplayCase{"quoted \"", "quoted \""}, DisplayCase{"", ""},
                       DisplayCase{"Impossible d'écrire dans /tmp/é", "Impossible d'écrire dans /tmp/é."}));

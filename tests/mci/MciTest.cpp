@@ -1,10 +1,7 @@
 // The media control service on real WAV files, played through the test sound
 // server (a PulseAudio null sink that paces sound in real time).
-#include "Mci.h"
-
 #include <gtest/gtest.h>
 #include <sndfile.h>
-
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -19,9 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "Mci.h"
 #include "QtInput.h"
 #include "SoundOutputModules.h"
-
 
 namespace {
 
@@ -49,8 +46,7 @@ class NotifyRecorder : public QObject {
 };
 
 // A 16-bit PCM WAV of a 440 Hz tone.
-std::string WriteWav(const QTemporaryDir& dir, const std::string& name, int ms, int rate = 22050,
-                     int channels = 2) {
+std::string WriteWav(const QTemporaryDir& dir, const std::string& name, int ms, int rate = 22050, int channels = 2) {
   const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
   SF_INFO info{};
   info.samplerate = rate;
@@ -75,8 +71,8 @@ std::string WriteText(const QTemporaryDir& dir, const std::string& name, const s
   return path;
 }
 
-MCIERROR OpenElement(const std::string& path, MCIDEVICEID& id, uintptr_t extraFlags = 0,
-                     const char* type = nullptr, uintptr_t callback = 0) {
+MCIERROR OpenElement(const std::string& path, MCIDEVICEID& id, uintptr_t extraFlags = 0, const char* type = nullptr,
+                     uintptr_t callback = 0) {
   MCI_OPEN_PARMS op{};
   op.dwCallback = callback;
   op.lpstrElementName = path.c_str();
@@ -155,10 +151,10 @@ TEST_F(MciWave, OpenedDeviceReportsItsStatusAndCapabilities) {
     uint32_t item;
     uint32_t value;
   } caps[] = {
-      {MCI_GETDEVCAPS_CAN_PLAY, 1},   {MCI_GETDEVCAPS_CAN_RECORD, 0},
-      {MCI_GETDEVCAPS_CAN_EJECT, 0},  {MCI_GETDEVCAPS_HAS_VIDEO, 0},
-      {MCI_GETDEVCAPS_HAS_AUDIO, 1},  {MCI_GETDEVCAPS_USES_FILES, 1},
-      {MCI_GETDEVCAPS_CAN_SAVE, 0},   {MCI_GETDEVCAPS_DEVICE_TYPE, MCI_DEVTYPE_WAVEFORM_AUDIO},
+      {MCI_GETDEVCAPS_CAN_PLAY, 1},  {MCI_GETDEVCAPS_CAN_RECORD, 0},
+      {MCI_GETDEVCAPS_CAN_EJECT, 0}, {MCI_GETDEVCAPS_HAS_VIDEO, 0},
+      {MCI_GETDEVCAPS_HAS_AUDIO, 1}, {MCI_GETDEVCAPS_USES_FILES, 1},
+      {MCI_GETDEVCAPS_CAN_SAVE, 0},  {MCI_GETDEVCAPS_DEVICE_TYPE, MCI_DEVTYPE_WAVEFORM_AUDIO},
   };
   for (const auto& cap : caps) {
     MCI_GETDEVCAPS_PARMS gp{};
@@ -448,8 +444,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MCI_OPEN_ELEMENT, nullptr, MCIERR_FILE_NOT_FOUND},
         OpenFailure{"Folder", [](const QTemporaryDir& d) { return d.path().toStdString() + "/"; },
                     MCI_OPEN_ELEMENT | MCI_OPEN_TYPE, "WaveAudio", MCIERR_FILE_NOT_FOUND},
-        OpenFailure{"Mp3Element", [](const QTemporaryDir& d) { return WriteWav(d, "tune.mp3", 200); },
-                    MCI_OPEN_ELEMENT, nullptr, MCIERR_EXTENSION_NOT_FOUND},
+        OpenFailure{"Mp3Element", [](const QTemporaryDir& d) { return WriteWav(d, "tune.mp3", 200); }, MCI_OPEN_ELEMENT,
+                    nullptr, MCIERR_EXTENSION_NOT_FOUND},
         OpenFailure{"NoExtension", [](const QTemporaryDir& d) { return WriteWav(d, "tune", 200); }, MCI_OPEN_ELEMENT,
                     nullptr, MCIERR_EXTENSION_NOT_FOUND},
         OpenFailure{"TextNamedWav", [](const QTemporaryDir& d) { return WriteText(d, "fake.wav", "not a sound\n"); },

@@ -1,12 +1,9 @@
 // Files the wave device must refuse at once: FIFOs, devices and folders (a
 // blocking open would freeze the window), and headers whose numbers would
 // size the device's buffers out of all proportion.
-#include "Mci.h"
-#include "MPlayer.h"
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QTemporaryDir>
@@ -21,6 +18,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "MPlayer.h"
+#include "Mci.h"
 
 namespace {
 
@@ -134,9 +134,8 @@ TEST_P(RefusesNonRegularFiles, AtOnceWithTheDevicesError) {
 INSTANTIATE_TEST_SUITE_P(
     Elements, RefusesNonRegularFiles,
     ::testing::Values(
-        NonRegular{"Fifo",
-                   [](const QTemporaryDir& d, std::string& fifo) { return fifo = MakeFifo(d, "f.wav"); }, nullptr,
-                   MCIERR_INVALID_FILE},
+        NonRegular{"Fifo", [](const QTemporaryDir& d, std::string& fifo) { return fifo = MakeFifo(d, "f.wav"); },
+                   nullptr, MCIERR_INVALID_FILE},
         NonRegular{"LinkToFifo",
                    [](const QTemporaryDir& d, std::string& fifo) {
                      fifo = MakeFifo(d, "pipe");
@@ -149,8 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
         NonRegular{"DeviceZero", [](const QTemporaryDir&, std::string&) { return std::string("/dev/zero"); },
                    "WaveAudio", MCIERR_INVALID_FILE},
         NonRegular{"LinkToDeviceNull",
-                   [](const QTemporaryDir& d, std::string&) { return MakeLink(d, "null.wav", "/dev/null"); },
-                   nullptr, MCIERR_INVALID_FILE},
+                   [](const QTemporaryDir& d, std::string&) { return MakeLink(d, "null.wav", "/dev/null"); }, nullptr,
+                   MCIERR_INVALID_FILE},
         NonRegular{"FolderNamedWav",
                    [](const QTemporaryDir& d, std::string&) {
                      const std::string path = d.filePath("album.wav").toStdString();
@@ -246,20 +245,14 @@ TEST_P(RefusesAbsurdHeaders, WithTheCannotBePlayedError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, RefusesAbsurdHeaders,
-    ::testing::Values(Header{"HugeRateAnd1024Channels", 1024, 0x7FFFFFFF, 16, false},
-                      Header{"HugeRate", 2, 0x7FFFFFFF, 16, false},
-                      Header{"HugeRateExtensible", 2, 0x7FFFFFFF, 16, true},
-                      Header{"Rate4GHz", 2, 0xFFFFFFFF, 16, false},
-                      Header{"RateAboveLimit", 2, 768001, 16, false},
-                      Header{"RateOneHertz", 1, 1, 16, false},
-                      Header{"RateBelowLimit", 1, 999, 16, false},
-                      Header{"ManyChannels", 1024, 44100, 16, false},
-                      Header{"ManyChannelsExtensible", 1024, 44100, 16, true},
-                      Header{"ChannelsAboveLimit", 33, 44100, 16, false},
-                      Header{"NoChannels", 0, 44100, 16, false},
-                      Header{"NoBits", 2, 44100, 0, false},
-                      Header{"Bits64Pcm", 2, 44100, 64, false},
-                      Header{"Bits65535", 1, 44100, 65535, false}),
+    ::testing::Values(
+        Header{"HugeRateAnd1024Channels", 1024, 0x7FFFFFFF, 16, false}, Header{"HugeRate", 2, 0x7FFFFFFF, 16, false},
+        Header{"HugeRateExtensible", 2, 0x7FFFFFFF, 16, true}, Header{"Rate4GHz", 2, 0xFFFFFFFF, 16, false},
+        Header{"RateAboveLimit", 2, 768001, 16, false}, Header{"RateOneHertz", 1, 1, 16, false},
+        Header{"RateBelowLimit", 1, 999, 16, false}, Header{"ManyChannels", 1024, 44100, 16, false},
+        Header{"ManyChannelsExtensible", 1024, 44100, 16, true}, Header{"ChannelsAboveLimit", 33, 44100, 16, false},
+        Header{"NoChannels", 0, 44100, 16, false}, Header{"NoBits", 2, 44100, 0, false},
+        Header{"Bits64Pcm", 2, 44100, 64, false}, Header{"Bits65535", 1, 44100, 65535, false}),
     [](const ::testing::TestParamInfo<Header>& info) { return std::string(info.param.name); });
 
 // The limits themselves admit their own ends and everyday formats: whatever

@@ -4,15 +4,16 @@
 #include <cstring>
 #include <fstream>
 #include <future>
-#include <thread>
 #include <iterator>
+#include <thread>
 
 #include "SoundFiles.h"
 
 const char* const kEntryNames[21] = {
-    "init",    "deinit",       "Open",          "Pause",         "Restart",       "Stop",      "SetPriority",
-    "SetOutputDevice", "Play", "Close",         "GetFrequency",  "GetBitrate",    "GetStereoMode", "GetLayer",
-    "GetPlayerMode", "GetCurrentPos", "GetLength", "ResetPlayerMode", "Seek",      "SetSndDevice", "LastError"};
+    "init",          "deinit",          "Open",          "Pause",         "Restart",      "Stop",
+    "SetPriority",   "SetOutputDevice", "Play",          "Close",         "GetFrequency", "GetBitrate",
+    "GetStereoMode", "GetLayer",        "GetPlayerMode", "GetCurrentPos", "GetLength",    "ResetPlayerMode",
+    "Seek",          "SetSndDevice",    "LastError"};
 
 bool FinishesPromptly(const std::function<void()>& work, const std::function<void()>& unblock) {
   std::promise<void> done;

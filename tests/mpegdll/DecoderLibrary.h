@@ -18,7 +18,9 @@
 struct DecoderLibrary : TMpegLibrary {
   explicit DecoderLibrary(const char* path = MPEGDLL_PATH) { Load(path); }
 
-  void OpenFile(const std::string& name) { Open(name.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }
+  void OpenFile(const std::string& name) {
+    Open(name.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  }
 };
 
 // The 21 entry names the library exports.
@@ -72,7 +74,7 @@ struct CommandRun {
   int32_t length = 0;
   int32_t playResult = 0;
   int32_t firstError = 0;  // first non-zero LastError after Open
-  int32_t lastPos = -1;  // after the loops, before Close
+  int32_t lastPos = -1;    // after the loops, before Close
   bool flagSet = false;
 };
 CommandRun DecodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, const std::string& wav);

@@ -1,9 +1,8 @@
 // The PCM-file device on real MP3 data, driven the way the MP3-to-WAV command
 // drives the library, compared with what mpg123 writes for the same file.
 
-#include <gtest/gtest.h>
-
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -292,7 +291,8 @@ TEST_F(PcmFile, TruncatedMp3GivesAShorterValidWav) {
   std::vector<unsigned char> bytes = ReadFile(mp3);
   bytes.resize(bytes.size() * 6 / 10 + 7);  // mid-frame
   const std::string cut = dir / "cut.mp3";
-  std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+  std::ofstream(cut, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 
   size_t dataBytes = 0;
   expectErrorOrValidWav(lib, cut, dir / "cut.wav", &dataBytes);

@@ -2,7 +2,6 @@
 // the playing thread's priority seen from inside a read callback.
 
 #include <gtest/gtest.h>
-
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -107,7 +106,9 @@ void onRead(void* user, void* context, void* buffer, int32_t bytesToRead, int32_
 void onSeek(void* user, void* context, int32_t numbytes, int32_t moveMethod, int32_t* res) {
   MemoryStream* s = self(user);
   checkContext(s, context);
-  const int64_t base = moveMethod == 0 ? 0 : moveMethod == 1 ? static_cast<int64_t>(s->pos) : static_cast<int64_t>(s->data.size());
+  const int64_t base = moveMethod == 0   ? 0
+                       : moveMethod == 1 ? static_cast<int64_t>(s->pos)
+                                         : static_cast<int64_t>(s->data.size());
   const int64_t target = base + numbytes;
   if (target < 0 || target > static_cast<int64_t>(s->data.size())) {
     *res = -1;
@@ -143,9 +144,7 @@ class StreamCallbacks : public ::testing::Test {
   void TearDown() override {
     if (lib.Loaded()) lib.deinit();
   }
-  void openStream() {
-    lib.Open(nullptr, 1, onOpen, onClose, onRestart, onRead, onSeek, onSize, &stream);
-  }
+  void openStream() { lib.Open(nullptr, 1, onOpen, onClose, onRestart, onRead, onSeek, onSize, &stream); }
   // Plays to the PCM file and waits for the end.
   void playToFile(const std::string& out, uint8_t& flag) {
     lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
@@ -340,13 +339,11 @@ TEST_P(PlayingThreadPriority, ReadCallbackRunsAtTheMappedPriority) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, PlayingThreadPriority,
-                         ::testing::Values(PriorityCase{"Idle", -15, SCHED_IDLE, 0},
-                                           PriorityCase{"Lowest", -2, SCHED_OTHER, 10},
-                                           PriorityCase{"BelowNormal", -1, SCHED_OTHER, 5},
-                                           PriorityCase{"Normal", 0, SCHED_OTHER, 0},
-                                           PriorityCase{"Highest", 2, SCHED_OTHER, -10},
-                                           PriorityCase{"TimeCritical", 15, SCHED_OTHER, -40}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Levels, PlayingThreadPriority,
+    ::testing::Values(PriorityCase{"Idle", -15, SCHED_IDLE, 0}, PriorityCase{"Lowest", -2, SCHED_OTHER, 10},
+                      PriorityCase{"BelowNormal", -1, SCHED_OTHER, 5}, PriorityCase{"Normal", 0, SCHED_OTHER, 0},
+                      PriorityCase{"Highest", 2, SCHED_OTHER, -10}, PriorityCase{"TimeCritical", 15, SCHED_OTHER, -40}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

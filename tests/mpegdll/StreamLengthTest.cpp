@@ -28,7 +28,8 @@ class StreamLength : public ::testing::Test {
   }
 
   void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
   }
 
   // Decodes like the MP3 command and checks that the length told at "Open"

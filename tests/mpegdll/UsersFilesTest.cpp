@@ -2,9 +2,8 @@
 // outputs that are FIFOs, devices, read-only files or the input itself are
 // refused at once, and an output that outgrows the WAV format is a failure.
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -131,9 +130,7 @@ TEST_F(UsersFiles, ReadOnlyOutputIsRefusedEvenForRoot) {
   const std::string out = dir / "old.wav";
   const std::vector<unsigned char> old(5000, 0x5a);
   for (mode_t mode : {0444, 0400, 0}) {
-    {
-      std::ofstream(out, std::ios::binary).write(reinterpret_cast<const char*>(old.data()), 5000);
-    }
+    { std::ofstream(out, std::ios::binary).write(reinterpret_cast<const char*>(old.data()), 5000); }
     ASSERT_EQ(chmod(out.c_str(), mode), 0);
     ExpectOutputRefused(out);
     EXPECT_TRUE(ReadFile(out) == old) << std::oct << mode;

@@ -1,7 +1,6 @@
 // The player's state machine against the scriptable fake decoder library.
 #include <QCoreApplication>
 #include <QTimer>
-
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -48,7 +47,7 @@ TEST_F(MpegLoadTest, FolderEndingInSlashOrColonGetsNoExtraDelimiter) {
 
 struct LoadFailure {
   const char* name;
-  int initError;         // init fails with this code when >= 0
+  int initError;          // init fails with this code when >= 0
   const char* pathToDLL;  // null: the complete fake
   const char* message;
   int code;
@@ -166,17 +165,18 @@ TEST_P(MpegNotLoadedTest, RaisesWithoutCallingTheLibrary) {
 
 INSTANTIATE_TEST_SUITE_P(
     MpegOperations, MpegNotLoadedTest,
-    ::testing::Values(NotLoadedCase{"Open", [](TMPEGPlayer& p) { p.Open(); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"Play", [](TMPEGPlayer& p) { p.Play(); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"PauseTrue", [](TMPEGPlayer& p) { p.Pause(true); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"PauseFalse", [](TMPEGPlayer& p) { p.Pause(false); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"Restart", [](TMPEGPlayer& p) { p.Restart(); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"Close", [](TMPEGPlayer& p) { p.Close(); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"GetPlayerMode", [](TMPEGPlayer& p) { p.GetPlayerMode(); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"GetCurrentPos", [](TMPEGPlayer& p) { p.GetCurrentPos(); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"GetLength", [](TMPEGPlayer& p) { p.GetLength(); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"ResetPlayerMode", [](TMPEGPlayer& p) { p.ResetPlayerMode(); }, "MPEG library not loaded", 0},
-                      NotLoadedCase{"StopSaysModeFirst", [](TMPEGPlayer& p) { p.Stop(); }, "Incorrect mode", 2}),
+    ::testing::Values(
+        NotLoadedCase{"Open", [](TMPEGPlayer& p) { p.Open(); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"Play", [](TMPEGPlayer& p) { p.Play(); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"PauseTrue", [](TMPEGPlayer& p) { p.Pause(true); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"PauseFalse", [](TMPEGPlayer& p) { p.Pause(false); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"Restart", [](TMPEGPlayer& p) { p.Restart(); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"Close", [](TMPEGPlayer& p) { p.Close(); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"GetPlayerMode", [](TMPEGPlayer& p) { p.GetPlayerMode(); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"GetCurrentPos", [](TMPEGPlayer& p) { p.GetCurrentPos(); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"GetLength", [](TMPEGPlayer& p) { p.GetLength(); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"ResetPlayerMode", [](TMPEGPlayer& p) { p.ResetPlayerMode(); }, "MPEG library not loaded", 0},
+        NotLoadedCase{"StopSaysModeFirst", [](TMPEGPlayer& p) { p.Stop(); }, "Incorrect mode", 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Properties
@@ -396,10 +396,9 @@ TEST_F(MpegPlayTest, FirstStartOpensAndSendsEverySettingOnce) {
   player.SetEndPos(20);
   player.SetStreamName("song.mp3");
   player.Play();
-  EXPECT_EQ(fake->calls,
-            Calls({"Open(0,0,null)", "LastError()", "GetLength()", "LastError()", "SetPriority(2)", "LastError()",
-                   "SetOutputDevice(2,/tmp/out.wav)", "LastError()", "SetSndDevice(3)", "LastError()",
-                   "Play(10,20)", "LastError()"}));
+  EXPECT_EQ(fake->calls, Calls({"Open(0,0,null)", "LastError()", "GetLength()", "LastError()", "SetPriority(2)",
+                                "LastError()", "SetOutputDevice(2,/tmp/out.wav)", "LastError()", "SetSndDevice(3)",
+                                "LastError()", "Play(10,20)", "LastError()"}));
   EXPECT_TRUE(player.Playing());
   EXPECT_EQ(player.PlayedXTimes(), 2);
   ASSERT_NE(fake->endFlag, nullptr);
@@ -459,11 +458,11 @@ TEST_P(MpegSeenEndTest, PlayAfterASeenEndRestarts) {
   EXPECT_FALSE(player.PlayEnded());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MpegSeers, MpegSeenEndTest,
-    ::testing::Values(SeenEndCase{"ResetPlayerMode", [](TMPEGPlayer& p) { EXPECT_TRUE(p.ResetPlayerMode()); }},
-                      SeenEndCase{"TimerTick", [](TMPEGPlayer& p) { p.TimerTick(&p); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(MpegSeers, MpegSeenEndTest,
+                         ::testing::Values(SeenEndCase{"ResetPlayerMode",
+                                                       [](TMPEGPlayer& p) { EXPECT_TRUE(p.ResetPlayerMode()); }},
+                                           SeenEndCase{"TimerTick", [](TMPEGPlayer& p) { p.TimerTick(&p); }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MpegPlayTest, PlayAfterAnUnseenEndDoesNothing) {
   LoadAndStart();
@@ -624,8 +623,8 @@ TEST_F(MpegQueryTest, QueriesReturnTheLibraryValuesUnchanged) {
   EXPECT_EQ(player.GetPlayerMode(), 3);
   EXPECT_EQ(player.GetCurrentPos(), -1);
   EXPECT_EQ(player.GetLength(), 123456);
-  EXPECT_EQ(fake->calls, Calls({"GetPlayerMode()", "LastError()", "GetCurrentPos()", "LastError()", "GetLength()",
-                                "LastError()"}));
+  EXPECT_EQ(fake->calls,
+            Calls({"GetPlayerMode()", "LastError()", "GetCurrentPos()", "LastError()", "GetLength()", "LastError()"}));
   fake->errorAfter["GetCurrentPos"] = 4;
   ExpectMPEGError([&] { player.GetCurrentPos(); }, "Input stream is non-seekable", 4);
 }

@@ -1,13 +1,11 @@
 // Real decoding through the decoder library of mpegdll/, on an MP3 made by
 // sox and lame inside the test, checked against mpg123 -w.
-#include <gtest/gtest.h>
-
-#include <QDeadlineTimer>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>

@@ -24,4 +24,6 @@ bool PumpUntil(const std::function<bool()>& done, int limitMs) {
   return done();
 }
 
-void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
+void PumpFor(int ms) {
+  PumpUntil([] { return false; }, ms);
+}

@@ -3,7 +3,6 @@
 // to a widget, and an event loop run until something happened.
 
 #include <QEvent>
-
 #include <functional>
 
 class QWidget;
