@@ -23,6 +23,22 @@ struct DecoderLibrary : TMpegLibrary {
   }
 };
 
+// A test on the built library, initialised for the test and released after
+// it, with a scratch folder of its own.
+class DecoderLibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(lib.Loaded()) << MPEGDLL_PATH;
+    ASSERT_TRUE(dir.Ok());
+    ASSERT_EQ(lib.init(), 1);
+  }
+  void TearDown() override {
+    if (lib.Loaded()) lib.deinit();
+  }
+  DecoderLibrary lib;
+  TempDir dir;
+};
+
 // The 21 entry names the library exports.
 extern const char* const kEntryNames[21];
 

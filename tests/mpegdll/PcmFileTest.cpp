@@ -17,19 +17,7 @@
 
 namespace {
 
-class PcmFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(lib.Loaded()) << MPEGDLL_PATH;
-    ASSERT_TRUE(dir.Ok());
-    ASSERT_EQ(lib.init(), 1);
-  }
-  void TearDown() override {
-    if (lib.Loaded()) lib.deinit();
-  }
-  DecoderLibrary lib;
-  TempDir dir;
-};
+using PcmFile = DecoderLibraryTest;
 
 TEST(DecoderExports, ExactlyTheTwentyOneEntriesAreExported) {
   // The player's binding resolves every entry up front and refuses a library

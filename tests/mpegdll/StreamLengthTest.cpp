@@ -16,17 +16,8 @@
 
 namespace {
 
-class StreamLength : public ::testing::Test {
+class StreamLength : public DecoderLibraryTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(lib.Loaded()) << MPEGDLL_PATH;
-    ASSERT_TRUE(dir.Ok());
-    ASSERT_EQ(lib.init(), 1);
-  }
-  void TearDown() override {
-    if (lib.Loaded()) lib.deinit();
-  }
-
   void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
@@ -47,9 +38,6 @@ class StreamLength : public ::testing::Test {
     ASSERT_TRUE(wav.valid);
     EXPECT_NEAR(static_cast<double>(wav.data.size()) / 4 * 1000 / rate, r.lastPos, 1);
   }
-
-  DecoderLibrary lib;
-  TempDir dir;
 };
 
 struct EncodingCase {

@@ -17,17 +17,16 @@
 
 namespace {
 
-class UsersFiles : public ::testing::Test {
+class UsersFiles : public DecoderLibraryTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(lib.Loaded()) << MPEGDLL_PATH;
-    ASSERT_TRUE(dir.Ok());
-    ASSERT_EQ(lib.init(), 1);
+    DecoderLibraryTest::SetUp();
+    if (HasFatalFailure()) return;
     mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
     ASSERT_FALSE(mp3.empty());
   }
   void TearDown() override {
-    if (lib.Loaded()) lib.deinit();
+    DecoderLibraryTest::TearDown();
     if (drainer.joinable()) drainer.join();
   }
 
@@ -60,8 +59,6 @@ class UsersFiles : public ::testing::Test {
     });
   }
 
-  DecoderLibrary lib;
-  TempDir dir;
   std::string mp3;
   std::thread drainer;
 };
