@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "GameSoundConversion.h"
+#include "SoundFiles.h"
 #include "convert_support.h"
 
 namespace {
@@ -23,49 +24,6 @@ constexpr int kStereoFrames = 44100;
 constexpr int kMonoFrames = 8000;
 
 bool Sh(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-uint32_t U32(const Bytes& b, size_t at) {
-  return static_cast<uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
-}
-void Put32(Bytes& b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-void Put64(Bytes& b, uint64_t v) {
-  Put32(b, static_cast<uint32_t>(v));
-  Put32(b, static_cast<uint32_t>(v >> 32));
-}
-
-// The same chunks under the 64-bit form: "RF64" or "BW64", a "ds64" first,
-// and the data size only there.
-Bytes AsWide(const Bytes& riff, const char* form) {
-  Bytes chunks;
-  uint64_t dataSize = 0;
-  for (size_t at = 12; at + 8 <= riff.size();) {
-    const uint32_t size = U32(riff, at + 4);
-    const size_t next = at + 8 + size + (size & 1);
-    if (std::memcmp(&riff[at], "data", 4) == 0) {
-      dataSize = size;
-      chunks.insert(chunks.end(), riff.begin() + static_cast<long>(at), riff.begin() + static_cast<long>(at + 4));
-      Put32(chunks, 0xFFFFFFFFu);
-      chunks.insert(chunks.end(), riff.begin() + static_cast<long>(at + 8),
-                    riff.begin() + static_cast<long>(std::min(next, riff.size())));
-    } else {
-      chunks.insert(chunks.end(), riff.begin() + static_cast<long>(at),
-                    riff.begin() + static_cast<long>(std::min(next, riff.size())));
-    }
-    at = next;
-  }
-  Bytes out(form, form + 4);
-  Put32(out, 0xFFFFFFFFu);
-  out.insert(out.end(), {'W', 'A', 'V', 'E', 'd', 's', '6', '4'});
-  Put32(out, 28);
-  Put64(out, 4 + 36 + chunks.size());
-  Put64(out, dataSize);
-  Put64(out, 0);
-  Put32(out, 0);
-  out.insert(out.end(), chunks.begin(), chunks.end());
-  return out;
-}
 
 enum class Wrap { None, Rf64, Bw64 };
 
@@ -163,7 +121,9 @@ TEST_P(Encodings, GameFileIsSoxsOwnDecodingAs16BitPcm) {
   // sox's own reading of what it wrote, before any wrapping: 16-bit, no dither.
   const std::string reference = dir / "reference.raw";
   ASSERT_TRUE(Sh("sox -D '" + wav + "' -t raw -e signed-integer -b 16 -L '" + reference + "'"));
-  if (c.wrap != Wrap::None) WriteFile(wav, AsWide(ReadFile(wav), c.wrap == Wrap::Rf64 ? "RF64" : "BW64"));
+  if (c.wrap != Wrap::None) {
+    ASSERT_TRUE(RewriteAsWideWav(wav, c.wrap == Wrap::Rf64 ? "RF64" : "BW64"));
+  }
 
   const Outcome o = Convert(wav);
   ASSERT_TRUE(o.gameWritten);
