@@ -3,7 +3,9 @@
 // 8-bit unsigned, 24- and 32-bit integer, 32- and 64-bit float, A-law, µ-law,
 // IMA and MS ADPCM, GSM 6.10, in RIFF, RF64 or BW64 files. Wider samples are
 // rounded to 16 bits at their recorded level, floats clipped at full scale,
-// without dither, so the same WAV always gives the same bytes.
+// without dither, so the same WAV always gives the same bytes. A compressed
+// encoding ends where its "fact" chunk says, not with the padding of its last
+// block.
 
 #include <string>
 

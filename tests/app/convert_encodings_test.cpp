@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -200,6 +201,23 @@ TEST_F(Encodings, UndecodableEncodingIsRefusedAndNothingWritten) {
       std::filesystem::remove_all(dir / "tmp");
     }
   }
+}
+
+// A "fact" count of 0, as a streaming writer leaves it, says nothing: the
+// whole sound is kept, as sox reads it.
+TEST_F(Encodings, FactLeftAtZeroKeepsTheWholeSound) {
+  const std::string wav = dir / "streamed.wav";
+  ASSERT_TRUE(Sh("sox -R -D -n -r 22050 -c 2 -e ima-adpcm '" + wav + "' synth 1 sine 440 vol 0.5"));
+  const std::string reference = dir / "reference.raw";
+  ASSERT_TRUE(Sh("sox -D '" + wav + "' -t raw -e signed-integer -b 16 -L '" + reference + "'"));
+  Bytes bytes = ReadFile(wav);
+  const auto fact = std::search(bytes.begin(), bytes.end(), std::begin("fact"), std::begin("fact") + 4);
+  ASSERT_NE(fact, bytes.end());
+  std::fill(fact + 8, fact + 12, 0);
+  WriteFile(wav, bytes);
+  const Outcome o = Convert(wav);
+  ASSERT_TRUE(o.gameWritten);
+  EXPECT_EQ(o.game, ReadFile(reference));
 }
 
 }  // namespace
