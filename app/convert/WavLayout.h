@@ -13,7 +13,8 @@
 //           +2: channels (u16)   +4: sample rate (u32)
 //           +12: block align = bytes per frame (u16)   +14: bits per sample (u16)
 //   "fact"  +0: frames of sound (u32) in a compressed encoding, whose last
-//           block is padded; read, not used, for PCM and float
+//           block is padded (0 when a streaming writer did not know them);
+//           read, not used, for PCM and float
 //   "data"  the sample data, nothing else
 //
 // RF64 and BW64, the successors that broadcast tools and ffmpeg write for
