@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "CheckedFile.h"
 #include "Exceptions.h"
@@ -25,7 +26,8 @@ const char* const kEncodingUnreadable = "The Wav file's sound encoding can't be 
 
 namespace {
 
-constexpr int64_t kCopyBlock = 2048;
+// One fixed buffer for any file size.
+constexpr int64_t kCopyBlock = 64 * 1024;
 constexpr unsigned kGameRate = 22050;
 constexpr unsigned kCdRate = 44100;
 constexpr int kFileNotFound = 2;
@@ -56,7 +58,9 @@ class OpenFileGuard {
   TFileVar& f_;
 };
 
-[[noreturn]] void RaiseInOutError(int code) { throw EInOutError(InOutErrorMessage(code), code); }
+[[noreturn]] void RaiseInOutError(int code, const std::string& path = "") {
+  throw EInOutError(InOutErrorMessage(code), code, path);
+}
 
 // Linux reports a full disk as ENOSPC or as a short write; the user reads one
 // text for both.
@@ -74,6 +78,13 @@ TWavLayout LayoutOf(const TFileVar& f) {
 TPcm16Producer ProducerFor(const TWavLayout& layout) {
   if (IsPcm16(layout)) return nullptr;
   return DecodeToPcm16;
+}
+
+// A private file of the run that would not go is an error: the user learns
+// what stayed behind.
+void RemovePrivateFile(THalvedFile& file) {
+  const int code = file.Remove();
+  if (code != 0) RaiseInOutError(code, file.FailedPath());
 }
 
 // A folder, FIFO or device chosen as the game file would be replaced by a
@@ -146,7 +157,9 @@ void TGameSoundConversion::Run() {
       messages_.PlainMessage(kEncodingUnreadable);
       return;
     }
-    if (made.kind == TPcm16Outcome::TKind::Failed) RaiseInOutError(DiskFullAsOne(made.errorCode));
+    if (made.kind == TPcm16Outcome::TKind::Failed)
+      RaiseInOutError(DiskFullAsOne(made.errorCode),
+                      pcmFile.FailedPath().empty() ? pcmFile.Path() : pcmFile.FailedPath());
     dataPath = pcmFile.Path();
   }
   THalvedFile halvedFile;
@@ -157,7 +170,7 @@ void TGameSoundConversion::Run() {
     halvingSucceeded_ = false;
     if (halvedFile.Create(wavName)) HalveSampleRate(dataPath, halvedFile.Path(), gauge_, halvingSucceeded_);
     if (!halvingSucceeded_) {
-      messages_.PlainMessage(kHalvingFailed);
+      messages_.PlainMessageAbout(kHalvingFailed, halvedFile.FailedPath());
       return;
     }
     AssignFile(source, halvedFile.Path());
@@ -172,6 +185,11 @@ void TGameSoundConversion::Run() {
     // Without chunks the data runs to the end of the file, whatever it holds.
     if (layout.fromChunks) dataSize = layout.dataSize;
   }
+
+  // Read from here on through the open file alone: nothing of the run stays
+  // in the temporary folder, whatever ends the program later.
+  RemovePrivateFile(halvedFile);
+  RemovePrivateFile(pcmFile);
 
   BackUp(gamePath);
   ShowStatus("Deleting " + gameName, true);
@@ -213,15 +231,16 @@ void TGameSoundConversion::BackUp(const std::string& gameName) {
   // Once made, the backup holds the game's own file and is never touched again.
   if (RegularFileExists(backupName)) return;
   ShowStatus("Backing up " + ExtractFileName(gameName), true);
-  // Made exclusively: a backup that another run made meanwhile holds the
-  // game's file as it was before that run replaced it, and stays as it is. A
-  // copy that fails removes only the backup it made.
-  if (CopyFile(gameName, backupName, true)) return;
-  const int code = LastOSError();
+  // Made whole under a hidden name and then given the backup's name without
+  // replacing anything: a backup that another run made meanwhile holds the
+  // game's file as it was before that run replaced it, and stays as it is.
+  const int code = MakeWholeBackup(gameName, backupName);
   // No game file yet: there is nothing to keep.
-  if (code == kFileNotFound || code == kPathNotFound || code == kFileExists) return;
+  if (code == 0 || code == kFileNotFound || code == kPathNotFound) return;
+  // Only a backup file counts; a link to nowhere or a folder there keeps nothing.
+  if (code == kFileExists && RegularFileExists(backupName)) return;
   // The game file is about to be replaced: without a backup it would be lost.
-  RaiseInOutError(DiskFullAsOne(code));
+  RaiseInOutError(DiskFullAsOne(code), backupName);
 }
 
 void TGameSoundConversion::CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName) {
@@ -229,15 +248,15 @@ void TGameSoundConversion::CopyData(TFileVar& source, int64_t dataSize, const st
   OpenFileGuard gameGuard(game);
   TReplacement replacement(gameName);
   replacement.Create(game);
-  unsigned char buffer[kCopyBlock];
+  std::vector<unsigned char> buffer(kCopyBlock);
   int64_t remaining = dataSize;
   int64_t got = 0;
   int64_t put = 0;
   do {
-    BlockRead(source, buffer, std::min(kCopyBlock, remaining), got);
+    BlockRead(source, buffer.data(), std::min(kCopyBlock, remaining), got);
     remaining -= got;
     try {
-      BlockWrite(game, buffer, got, put);
+      BlockWrite(game, buffer.data(), got, put);
     } catch (const EInOutError& e) {
       RaiseInOutError(DiskFullAsOne(e.ErrorCode));
     }

@@ -403,7 +403,9 @@ TEST_F(Conversion, GameFileThatIsNoRegularFileIsRefused) {
 
 // A ".bak" that is there without being a regular file (a link to nowhere, a
 // folder) is never written through: the backup is made only as a new file.
-TEST_F(Conversion, BackupNameTakenByAnotherEntryIsLeftAlone) {
+// Only a backup file holds the original: a link to nowhere or a folder under
+// the backup's name stops the conversion before the game file is touched.
+TEST_F(Conversion, BackupNameTakenByALinkOrAFolderStopsBeforeTheGameFileIsTouched) {
   const Bytes data = Pattern(500);
   ChooseWav(22050, data);
   const std::string game = ChooseGame(&oldGame);
@@ -414,10 +416,13 @@ TEST_F(Conversion, BackupNameTakenByAnotherEntryIsLeftAlone) {
     ASSERT_NO_THROW(WriteFile(game, oldGame));
     std::filesystem::remove_all(game + ".bak");
     make();
-    Run();
-    EXPECT_EQ(ReadFile(game), data);
+    status.events.clear();
+    const EInOutError e = RunExpectingIoError();
+    EXPECT_EQ(e.ErrorCode, 80);
+    EXPECT_EQ(ReadFile(game), oldGame);
     EXPECT_FALSE(Exists(elsewhere));
-    EXPECT_EQ(status.text, "That's right");
+    EXPECT_NE(status.text, "That's right");
+    EXPECT_EQ(FolderEntries(gameDir).size(), 2u) << "a hidden file was left";
   }
   EXPECT_TRUE(std::filesystem::is_directory(game + ".bak"));
 }
