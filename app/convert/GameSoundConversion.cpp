@@ -191,10 +191,11 @@ void TGameSoundConversion::Run() {
   RemovePrivateFile(halvedFile);
   RemovePrivateFile(pcmFile);
 
-  BackUp(gamePath);
+  TRunFile madeBackup;
+  BackUp(gamePath, madeBackup);
   ShowStatus("Deleting " + gameName, true);
   ShowStatus("Converting " + wavName + " as " + gameName, true);
-  CopyData(source, dataSize, gamePath);
+  CopyData(source, dataSize, gamePath, madeBackup);
   gauge_.SetProgress(0);
   ShowStatus("That's right", false);
 }
@@ -226,7 +227,7 @@ TWavLayout TGameSoundConversion::ReadLayout(const std::string& wavName) {
   return layout;
 }
 
-void TGameSoundConversion::BackUp(const std::string& gameName) {
+void TGameSoundConversion::BackUp(const std::string& gameName, TRunFile& madeBackup) {
   const std::string backupName = gameName + ".bak";
   // Once made, the backup holds the game's own file and is never touched again.
   if (RegularFileExists(backupName)) return;
@@ -234,7 +235,7 @@ void TGameSoundConversion::BackUp(const std::string& gameName) {
   // Made whole under a hidden name and then given the backup's name without
   // replacing anything: a backup that another run made meanwhile holds the
   // game's file as it was before that run replaced it, and stays as it is.
-  const int code = MakeWholeBackup(gameName, backupName);
+  const int code = MakeWholeBackup(gameName, backupName, madeBackup);
   // No game file yet: there is nothing to keep.
   if (code == 0 || code == kFileNotFound || code == kPathNotFound) return;
   // Only a backup file counts; a link to nowhere or a folder there keeps nothing.
@@ -243,7 +244,8 @@ void TGameSoundConversion::BackUp(const std::string& gameName) {
   RaiseInOutError(DiskFullAsOne(code), backupName);
 }
 
-void TGameSoundConversion::CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName) {
+void TGameSoundConversion::CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName,
+                                    TRunFile& madeBackup) {
   TFileVar game;
   OpenFileGuard gameGuard(game);
   TReplacement replacement(gameName);
@@ -265,5 +267,7 @@ void TGameSoundConversion::CopyData(TFileVar& source, int64_t dataSize, const st
   } while (got > 0 && remaining > 0);
   CloseFile(source);
   CloseFile(game);
+  TEndingSignalsHeld held;
   replacement.Commit();
+  madeBackup.Forget();
 }

@@ -25,6 +25,7 @@
 #include "CheckedFile.h"
 #include "CommandPorts.h"
 #include "IniFiles.h"
+#include "RunCleanup.h"
 #include "WavLayout.h"
 
 class TGameSoundConversion {
@@ -48,11 +49,14 @@ class TGameSoundConversion {
   void RememberFolder(const char* key, const std::string& fileName, const std::string& startFolder);
   void ShowStatus(const std::string& text, bool repaint);
   TWavLayout ReadLayout(const std::string& wavName);
-  void BackUp(const std::string& gameName);
+  // madeBackup watches a backup this run made until the game file is replaced.
+  void BackUp(const std::string& gameName, TRunFile& madeBackup);
   // Copies up to dataSize bytes from the source's position (to its end when
   // it has fewer) into a new game file, closes both and puts the new file in
   // the game file's place.
-  void CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName);
+  // madeBackup is forgotten in the same step, so that no signal can remove
+  // the backup of a game file that has been replaced.
+  void CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName, TRunFile& madeBackup);
 
   IFileDialog& openDialog_;
   IFileDialog& saveDialog_;

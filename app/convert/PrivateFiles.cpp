@@ -31,9 +31,13 @@ constexpr size_t kCopyBuffer = 64 * 1024;
 
 [[noreturn]] void RaiseInOutError(int code) { throw EInOutError(InOutErrorMessage(code), code); }
 
+// $TMPDIR without the slashes that end it (so the paths the user reads are
+// plain), else /tmp.
 std::string TemporaryRoot() {
   const char* tmp = std::getenv("TMPDIR");
-  return tmp != nullptr && *tmp != '\0' ? std::string(tmp) : std::string("/tmp");
+  std::string root = tmp != nullptr && *tmp != '\0' ? std::string(tmp) : std::string("/tmp");
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+  return root;
 }
 
 std::string RandomSuffix() {
@@ -183,7 +187,7 @@ void TReplacement::Commit() {
   watched_.Forget();
 }
 
-int MakeWholeBackup(const std::string& gameName, const std::string& backupName) {
+int MakeWholeBackup(const std::string& gameName, const std::string& backupName, TRunFile& madeBackup) {
   int code = 0;
   const int in =
       OpenPlatformFile(gameName, TOpenAccess::Read, TOpenSharing::ReadWrite, TOpenDisposition::OpenExisting, &code);
@@ -212,12 +216,16 @@ int MakeWholeBackup(const std::string& gameName, const std::string& backupName) 
   if (close(out) != 0 && errno != EINTR && code == 0) code = ErrnoToWinError(errno);
   if (code == 0) {
     // Never over an existing name: a backup another run made stays as it is.
+    // The new backup is watched from the moment it has its name.
+    TEndingSignalsHeld held;
     if (link(hidden.c_str(), backupName.c_str()) == 0) {
+      madeBackup.Watch(backupName);
       code = 0;
     } else if (errno == EEXIST) {
       code = kFileExists;
     } else if (renameat2(AT_FDCWD, hidden.c_str(), AT_FDCWD, backupName.c_str(), RENAME_NOREPLACE) == 0) {
       // A file system without hard links: the hidden name is gone with the rename.
+      madeBackup.Watch(backupName);
       watched.Forget();
       return 0;
     } else {

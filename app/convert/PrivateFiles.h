@@ -77,7 +77,10 @@ class TReplacement {
 // caller decides what that means); the platform code of the failure
 // otherwise (2 or 3 when there is no game file). An interrupted or failed
 // copy never leaves a file under the backup's name.
-int MakeWholeBackup(const std::string& gameName, const std::string& backupName);
+// madeBackup watches the new backup from the moment it has its name: a run
+// ended by a signal before the game file is replaced leaves no backup of its
+// own; the caller forgets it once the game file is replaced.
+int MakeWholeBackup(const std::string& gameName, const std::string& backupName, TRunFile& madeBackup);
 
 // A hidden name beside target, for a file of this run: "." + the target's
 // name + "." + randomPart. The name is cut (never the random part) so that it
