@@ -166,3 +166,33 @@ TEST_F(CliSafety, ARunKilledDuringTheBackupLeavesNoPartialBackup) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where the file at fault is not one the user named, the error line names it
+// after the window's text.
+TEST_F(CliSafety, AnUnusableTemporaryFolderIsNamed) {
+  const std::string wav = files + "one.wav";
+  MakeWav(wav, 44100, 1);
+  CliRun run = RunOf({"--to-game", wav, gameDir + "bsound01.16"});
+  run.env["TMPDIR"] = files + "no-such-folder/";
+  const CliResult r = Start(run);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_TRUE(Contains(r.err, "Nothing changed! (" + files + "no-such-folder)")) << r.err;
+  EXPECT_FALSE(Exists(gameDir + "bsound01.16"));
+}
+
+TEST_F(CliSafety, AReadOnlyWavInTheWayOfADecodeIsNamed) {
+  const std::string mp3 = files + "song.mp3";
+  ASSERT_TRUE(MakeMp3(mp3, 1, "sine 440"));
+  const std::string wav = files + "song.wav";
+  WriteFile(wav, Bytes{'o', 'l', 'd'});
+  ASSERT_EQ(chmod(wav.c_str(), 0444), 0);
+  const CliResult r = Vantrel({"--mp3-to-wav", mp3});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_TRUE(Contains(r.err, "vantrel: " + mp3 + ": ")) << r.err;
+  EXPECT_TRUE(Contains(r.err, " (" + wav + ")")) << r.err;
+  EXPECT_EQ(ReadFile(wav), (Bytes{'o', 'l', 'd'}));
+}
+
+}  // namespace
