@@ -7,6 +7,7 @@
 #include "Exceptions.h"
 #include "GameSoundConversion.h"
 #include "Mp3ToWavCommand.h"
+#include "RestoreBackup.h"
 #include "SharedState.h"
 
 void ReportingErrors(TConsole& console, const std::function<void()>& step) {
@@ -37,6 +38,18 @@ TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::strin
     TGameSoundConversion command(openDialog, saveDialog, messages, status, console.Gauge(), nullptr, "", "",
                                  halvingSucceeded);
     ReportingErrors(console, [&] { command.Run(); });
+    outcomes.push_back(console.Outcome());
+  }
+  return outcomes;
+}
+
+TBatchOutcomes RestoreGameFiles(const std::vector<std::string>& gameFiles, TConsole& console) {
+  TBatchOutcomes outcomes;
+  for (const std::string& game : gameFiles) {
+    console.BeginFile(game);
+    TConsoleMessages messages(console, mrNone, std::nullopt);
+    TConsoleStatusLine status(console);
+    ReportingErrors(console, [&] { RestoreBackup(game, messages, status); });
     outcomes.push_back(console.Outcome());
   }
   return outcomes;

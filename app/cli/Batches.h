@@ -21,6 +21,9 @@ using TBatchOutcomes = std::vector<TFileOutcome>;
 TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::string>>& pairs, TRateAnswer answer,
                              TConsole& console);
 
+// Puts each game sound file's backup back over it (RestoreBackup).
+TBatchOutcomes RestoreGameFiles(const std::vector<std::string>& gameFiles, TConsole& console);
+
 // "Convert Mp3 as Wav" for each MP3, on a player whose library the caller
 // loaded (or failed to load). outDir: the folder for every WAV, or empty to
 // write each beside its MP3, which an MP3 on an optical disc refuses.
