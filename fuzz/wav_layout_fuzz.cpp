@@ -14,7 +14,9 @@ namespace {
 
 bool Same(const TWavLayout& a, const TWavLayout& b) {
   return a.fromChunks == b.fromChunks && a.sampleRate == b.sampleRate && a.formatTag == b.formatTag &&
-         a.dataOffset == b.dataOffset && a.dataSize == b.dataSize && a.frameSize == b.frameSize;
+         a.channels == b.channels && a.blockAlign == b.blockAlign && a.bitsPerSample == b.bitsPerSample &&
+         a.factFrames == b.factFrames && a.dataOffset == b.dataOffset && a.dataSize == b.dataSize &&
+         a.frameSize == b.frameSize;
 }
 
 void Check(bool condition) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "SoundOutputDrivers.h"
+#include "WavReader_sndfile.h"
 #include "WaveFile.h"
 
 namespace {
@@ -19,10 +20,10 @@ constexpr double kLeadSeconds = 0.2;
 }  // namespace
 
 MCIERROR WaveDevice::Open(MCIDEVICEID id, const std::string& path, std::unique_ptr<WaveDevice>& out) {
-  SNDFILE* file = nullptr;
+  std::unique_ptr<TWavReader> file;
   WaveFormat format;
   if (const MCIERROR error = OpenWaveFile(path, &file, &format)) return error;
-  std::unique_ptr<WaveDevice> device(new WaveDevice(id, file, format.frames, format.rate, format.channels));
+  std::unique_ptr<WaveDevice> device(new WaveDevice(id, std::move(file), format.frames, format.rate, format.channels));
   std::promise<MCIERROR> opened;
   std::future<MCIERROR> result = opened.get_future();
   device->thread_ = std::thread(&WaveDevice::ThreadMain, device.get(), &opened);
@@ -32,8 +33,8 @@ MCIERROR WaveDevice::Open(MCIDEVICEID id, const std::string& path, std::unique_p
   return 0;
 }
 
-WaveDevice::WaveDevice(MCIDEVICEID id, SNDFILE* file, int64_t frames, int rate, int channels)
-    : id_(id), file_(file), frames_(frames), rate_(rate), channels_(channels) {}
+WaveDevice::WaveDevice(MCIDEVICEID id, std::unique_ptr<TWavReader> file, int64_t frames, int rate, int channels)
+    : id_(id), file_(std::move(file)), frames_(frames), rate_(rate), channels_(channels) {}
 
 WaveDevice::~WaveDevice() { Close(false); }
 
@@ -55,10 +56,7 @@ void WaveDevice::Close(bool notifyPending) {
     wake_.notify_all();
   }
   if (thread_.joinable()) thread_.join();
-  if (file_) {
-    sf_close(file_);
-    file_ = nullptr;
-  }
+  file_.reset();
 }
 
 // ---- clock and segments -------------------------------------------------
@@ -179,7 +177,7 @@ void WaveDevice::RunOutput(std::unique_lock<std::mutex>& lock, out123_handle* ao
   };
   const int64_t block = WaveBlockFrames(rate_);
   const int64_t lead = static_cast<int64_t>(rate_ * kLeadSeconds);
-  std::vector<short> buffer(static_cast<size_t>(block * channels_));
+  std::vector<int16_t> buffer(static_cast<size_t>(block * channels_));
   uint64_t mine = segment_ - 1;
   const auto changed = [&] { return quit_ || mine != segment_ || mode_ != Mode::Playing; };
 
@@ -203,7 +201,7 @@ void WaveDevice::RunOutput(std::unique_lock<std::mutex>& lock, out123_handle* ao
       const bool dropOld = outputActive_;
       lock.unlock();
       if (dropOld) out123_drop(ao);
-      const sf_count_t at = sf_seek(file_, from, SEEK_SET);
+      const sf_count_t at = sf_seek(file_->File(), from, SEEK_SET);
       lock.lock();
       if (changed()) continue;
       if (at != from) {
@@ -254,8 +252,8 @@ void WaveDevice::RunOutput(std::unique_lock<std::mutex>& lock, out123_handle* ao
     }
     const int64_t count = std::min(block, end_ - written_);
     lock.unlock();
-    const sf_count_t got = sf_readf_short(file_, buffer.data(), count);
-    const size_t bytes = got > 0 ? static_cast<size_t>(got) * channels_ * sizeof(short) : 0;
+    const sf_count_t got = file_->ReadFrames16(buffer.data(), count);
+    const size_t bytes = got > 0 ? static_cast<size_t>(got) * channels_ * sizeof(int16_t) : 0;
     const size_t played = bytes ? out123_play(ao, buffer.data(), bytes) : 0;
     lock.lock();
     if (changed()) continue;

@@ -1,5 +1,6 @@
-// A wave-audio device of the media control service: one RIFF WAVE file read
-// with libsndfile and played through libout123 on a thread of the device.
+// A wave-audio device of the media control service: one WAV file (RIFF, RF64
+// or BW64) read with libsndfile as 16-bit samples at their recorded level
+// (TWavReader) and played through libout123 on a thread of the device.
 //
 // Positions are sample frames inside and milliseconds at the command
 // interface. While playing, the position follows the wall clock from the
@@ -25,7 +26,7 @@
 
 #include "Mci.h"
 
-struct sf_private_tag;
+class TWavReader;
 struct out123_struct;
 
 class WaveDevice {
@@ -59,7 +60,7 @@ class WaveDevice {
  private:
   enum class Mode { Stopped, Playing, Paused };
 
-  WaveDevice(MCIDEVICEID id, sf_private_tag* file, int64_t frames, int rate, int channels);
+  WaveDevice(MCIDEVICEID id, std::unique_ptr<TWavReader> file, int64_t frames, int rate, int channels);
   void FailLocked();
   // The end of a command that is done when it returns: with MCI_NOTIFY in
   // flags, posts MCI_NOTIFY_SUCCESSFUL to params->dwCallback. Gives 0.
@@ -83,7 +84,7 @@ class WaveDevice {
   void RunOutput(std::unique_lock<std::mutex>& lock, out123_struct* ao);
 
   const MCIDEVICEID id_;
-  sf_private_tag* file_;  // read by the device thread only after Open
+  std::unique_ptr<TWavReader> file_;  // read by the device thread only after Open
   const int64_t frames_;
   const int rate_;
   const int channels_;

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "WavReader_sndfile.h"
+
 namespace {
 
 constexpr double kBlockSeconds = 0.02;
@@ -35,14 +37,14 @@ MCIERROR ErrorOfType(mode_t mode) {
 
 bool WithinLimits(const SF_INFO& info) {
   const int major = info.format & SF_FORMAT_TYPEMASK;
-  return (major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX) && info.channels >= 1 &&
+  return (major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64) && info.channels >= 1 &&
          info.channels <= kWaveMaxChannels && info.samplerate >= kWaveMinRate && info.samplerate <= kWaveMaxRate &&
          info.frames >= 0;
 }
 
 }  // namespace
 
-MCIERROR OpenWaveFile(const std::string& path, SNDFILE** file, WaveFormat* format) {
+MCIERROR OpenWaveFile(const std::string& path, std::unique_ptr<TWavReader>* file, WaveFormat* format) {
   // Looking before opening keeps device nodes unopened: opening some of them
   // has effects of its own (a terminal, a tape).
   struct stat st {};
@@ -61,17 +63,13 @@ MCIERROR OpenWaveFile(const std::string& path, SNDFILE** file, WaveFormat* forma
     return error;
   }
 
-  SF_INFO info{};
-  SNDFILE* opened = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
-  if (!opened) return MCIERR_INVALID_FILE;  // sf_open_fd closed fd
-  if (!WithinLimits(info)) {
-    sf_close(opened);
-    return MCIERR_INVALID_FILE;
-  }
-  *file = opened;
+  auto opened = std::make_unique<TWavReader>(fd);
+  if (!opened->Ok() || !WithinLimits(opened->Info())) return MCIERR_INVALID_FILE;
+  const SF_INFO& info = opened->Info();
   format->frames = info.frames;
   format->rate = info.samplerate;
   format->channels = info.channels;
+  *file = std::move(opened);
   return 0;
 }
 

@@ -9,11 +9,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Mci.h"
 
-struct sf_private_tag;
+class TWavReader;
 
 struct WaveFormat {
   int64_t frames = 0;  // sample frames of sound in the file
@@ -27,17 +28,17 @@ constexpr int kWaveMinRate = 1000;
 constexpr int kWaveMaxRate = 768000;
 constexpr int kWaveMaxChannels = 32;
 
-// Opens `path` for reading with libsndfile. Never blocks: anything but a
+// Opens `path` for reading with libsndfile (WavReader_sndfile.h: BW64 read
+// as RF64, wide samples at their level). Never blocks: anything but a
 // regular file is refused before it is opened, and the open itself does not
 // wait, so a FIFO that takes the file's place in between is refused too.
-// Returns 0 with the open file in `*file` (the caller closes it with
-// sf_close) and its format in `*format`, or:
+// Returns 0 with the open file in `*file` and its format in `*format`, or:
 //   MCIERR_FILE_NOT_FOUND  missing, a folder, or a bad path
-//   MCIERR_INVALID_FILE    a FIFO, device or socket; not RIFF WAVE; a format
-//                          outside the limits above
+//   MCIERR_INVALID_FILE    a FIFO, device or socket; not RIFF WAVE, RF64 or
+//                          BW64; a format outside the limits above
 //   MCIERR_FILE_READ       not readable (permissions, I/O)
 //   MCIERR_OUT_OF_MEMORY
-MCIERROR OpenWaveFile(const std::string& path, sf_private_tag** file, WaveFormat* format);
+MCIERROR OpenWaveFile(const std::string& path, std::unique_ptr<TWavReader>* file, WaveFormat* format);
 
 // The frames of one block the device reads and hands to the output, about
 // 20 ms of sound. REQUIRES: rate within the limits above.

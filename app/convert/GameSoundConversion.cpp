@@ -10,7 +10,9 @@
 #include "FileServices.h"
 #include "HalveSampleRate.h"
 #include "PathUtils.h"
+#include "Pcm16Source.h"
 #include "PrivateFiles.h"
+#include "WavDecoding.h"
 #include "WavLayout.h"
 
 const char* const kRateWarning =
@@ -19,6 +21,7 @@ const char* const kRateWarning =
     "                        Continue?";
 const char* const kHalvingFailed = "Something goes wrong when resampling wav\rNothing changed!";
 const char* const kSameFileRefused = "The game sound file must not be the Wav file itself\rNothing changed!";
+const char* const kEncodingUnreadable = "The Wav file's sound encoding can't be read\rNothing changed!";
 
 namespace {
 
@@ -66,6 +69,13 @@ TWavLayout LayoutOf(const TFileVar& f) {
   return layout;
 }
 
+// The producer that turns the WAV's sound into 16-bit PCM, or none when its
+// bytes are that already.
+TPcm16Producer ProducerFor(const TWavLayout& layout) {
+  if (IsPcm16(layout)) return nullptr;
+  return DecodeToPcm16;
+}
+
 // A folder, FIFO or device chosen as the game file would be replaced by a
 // regular file (or, opened, block the window): refused before anything is done.
 void RefuseSpecialFile(const std::string& name) {
@@ -107,7 +117,8 @@ void TGameSoundConversion::Run() {
   RememberFolder("Gp3", gamePath, gameSoundFolder_);
   const std::string gameName = ExtractFileName(gamePath);
 
-  const unsigned rate = ReadSampleRate(wavPath);
+  const TWavLayout wavLayout = ReadLayout(wavPath);
+  const unsigned rate = wavLayout.sampleRate;
   if (rate != kGameRate && rate != kCdRate) {
     if (messages_.MessageDialog(kRateWarning, TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, 0) ==
         mrNo)
@@ -124,14 +135,27 @@ void TGameSoundConversion::Run() {
   // Nothing of the user's is touched before the data is open for reading: a
   // WAV that vanished meanwhile ends the command with the game file as it was.
   const bool halve = rate == kCdRate;
+  if (halve) ShowStatus("Resampling " + wavName, true);
+  // Any encoding but 16-bit PCM is first turned into 16-bit PCM, which then
+  // stands in for the WAV.
+  TPcm16File pcmFile;
+  std::string dataPath = wavPath;
+  if (const TPcm16Producer produce = ProducerFor(wavLayout)) {
+    const TPcm16Outcome made = produce(wavPath, pcmFile);
+    if (made.kind == TPcm16Outcome::TKind::Unreadable) {
+      messages_.PlainMessage(kEncodingUnreadable);
+      return;
+    }
+    if (made.kind == TPcm16Outcome::TKind::Failed) RaiseInOutError(DiskFullAsOne(made.errorCode));
+    dataPath = pcmFile.Path();
+  }
   THalvedFile halvedFile;
   TFileVar source;
   OpenFileGuard sourceGuard(source);
   int64_t dataSize = std::numeric_limits<int64_t>::max();
   if (halve) {
-    ShowStatus("Resampling " + wavName, true);
     halvingSucceeded_ = false;
-    if (halvedFile.Create(wavName)) HalveSampleRate(wavPath, halvedFile.Path(), gauge_, halvingSucceeded_);
+    if (halvedFile.Create(wavName)) HalveSampleRate(dataPath, halvedFile.Path(), gauge_, halvingSucceeded_);
     if (!halvingSucceeded_) {
       messages_.PlainMessage(kHalvingFailed);
       return;
@@ -139,7 +163,7 @@ void TGameSoundConversion::Run() {
     AssignFile(source, halvedFile.Path());
     Reset(source, 1);
   } else {
-    AssignFile(source, wavPath);
+    AssignFile(source, dataPath);
     Reset(source, 1);
     // Read again from the file that is copied, in case it changed while the
     // user was asked about its rate.
@@ -174,14 +198,14 @@ void TGameSoundConversion::ShowStatus(const std::string& text, bool repaint) {
   if (repaint) statusLine_.RepaintWindow();
 }
 
-unsigned TGameSoundConversion::ReadSampleRate(const std::string& wavName) {
+TWavLayout TGameSoundConversion::ReadLayout(const std::string& wavName) {
   TFileVar f;
   OpenFileGuard guard(f);
   AssignFile(f, wavName);
   Reset(f, 1);
-  const unsigned rate = LayoutOf(f).sampleRate;
+  const TWavLayout layout = LayoutOf(f);
   CloseFile(f);
-  return rate;
+  return layout;
 }
 
 void TGameSoundConversion::BackUp(const std::string& gameName) {

@@ -1,6 +1,6 @@
 #pragma once
-// The "Convert Wav as GP3 / GP4 sound format" command: a PCM WAV file becomes
-// a game sound file of GP3/GP4 (raw sample bytes, no header). 44100 Hz data is
+// The "Convert Wav as GP3 / GP4 sound format" command: a WAV file becomes a
+// game sound file of GP3/GP4 (raw 16-bit PCM sample bytes, no header). 44100 Hz data is
 // halved first (HalveSampleRate); 22050 Hz data is taken as it is; any other
 // rate after the user confirms. The game file is backed up once, beside it,
 // under its own name + ".bak".
@@ -8,7 +8,9 @@
 // The WAV's rate and sample data are found as WavLayout.h describes: by the
 // RIFF chunks, or for any other file by the canonical 44-byte header (rate at
 // byte 24, data from byte 44 to the end). The game file receives the sample
-// data and nothing else.
+// data and nothing else: for 16-bit PCM the data's bytes as they are; for any
+// other encoding the sound decoded to 16-bit PCM first (Pcm16Source.h), into a
+// file of this run's own that then stands in for the WAV.
 //
 // Users' files come first: the halved data goes to a file of this run's own
 // (THalvedFile); the WAV's data is open for reading before the game file is
@@ -23,6 +25,7 @@
 #include "CheckedFile.h"
 #include "CommandPorts.h"
 #include "IniFiles.h"
+#include "WavLayout.h"
 
 class TGameSoundConversion {
  public:
@@ -44,7 +47,7 @@ class TGameSoundConversion {
   void ClearReadOnly(const std::string& fileName);
   void RememberFolder(const char* key, const std::string& fileName, const std::string& startFolder);
   void ShowStatus(const std::string& text, bool repaint);
-  unsigned ReadSampleRate(const std::string& wavName);
+  TWavLayout ReadLayout(const std::string& wavName);
   void BackUp(const std::string& gameName);
   // Copies up to dataSize bytes from the source's position (to its end when
   // it has fewer) into a new game file, closes both and puts the new file in
@@ -66,3 +69,4 @@ class TGameSoundConversion {
 extern const char* const kRateWarning;
 extern const char* const kHalvingFailed;
 extern const char* const kSameFileRefused;
+extern const char* const kEncodingUnreadable;

@@ -1,7 +1,7 @@
 // WAV files as real tools write them, with chunks around "fmt " and "data",
-// through the whole command: the game file holds the data chunk's bytes and
-// nothing else, halved by whole frames at 44100 Hz. Files that are not
-// RIFF/WAVE keep the fixed 44-byte rules.
+// in RIFF, RF64 and BW64 form, through the whole command: the game file holds
+// the data chunk's 16-bit samples and nothing else, halved by whole frames at
+// 44100 Hz. Files that are not RIFF/WAVE keep the fixed 44-byte rules.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -38,11 +38,48 @@ Bytes Chunk(const char* id, const Bytes& content, uint32_t declared) {
 }
 Bytes Chunk(const char* id, const Bytes& content) { return Chunk(id, content, static_cast<uint32_t>(content.size())); }
 
+// id, size, content, without the pad byte an odd size needs.
+Bytes UnpaddedChunk(const char* id, const Bytes& content) {
+  Bytes out = Text(id, 4);
+  Append(out, Le(static_cast<uint32_t>(content.size()), 4));
+  Append(out, content);
+  return out;
+}
+
 Bytes Riff(const std::vector<Bytes>& chunks) {
   Bytes body = Text("WAVE", 4);
   for (const Bytes& c : chunks) Append(body, c);
   Bytes out = Text("RIFF", 4);
   Append(out, Le(static_cast<uint32_t>(body.size()), 4));
+  Append(out, body);
+  return out;
+}
+
+Bytes Le64(uint64_t value) {
+  Bytes out = Le(static_cast<uint32_t>(value), 4);
+  Append(out, Le(static_cast<uint32_t>(value >> 32), 4));
+  return out;
+}
+
+// An RF64 or BW64 file: the form size 0xFFFFFFFF, "ds64" first with the real
+// sizes and a table entry per chunk in 'table', then the chunks, whose
+// 0xFFFFFFFF sizes "ds64" gives.
+Bytes Wide(const char* form, uint64_t dataSize, const std::vector<std::pair<std::string, uint64_t>>& table,
+           const std::vector<Bytes>& chunks) {
+  Bytes body;
+  for (const Bytes& c : chunks) Append(body, c);
+  Bytes ds64 = Le64(4 + 8 + 28 + 12 * table.size() + body.size());
+  Append(ds64, Le64(dataSize));
+  Append(ds64, Le64(dataSize / 4));
+  Append(ds64, Le(static_cast<uint32_t>(table.size()), 4));
+  for (const auto& [id, size] : table) {
+    Append(ds64, Text(id.c_str(), 4));
+    Append(ds64, Le64(size));
+  }
+  Bytes out = Text(form, 4);
+  Append(out, Le(0xFFFFFFFFu, 4));
+  Append(out, Text("WAVE", 4));
+  Append(out, Chunk("ds64", ds64));
   Append(out, body);
   return out;
 }
@@ -132,6 +169,23 @@ HandRead ReadByHand(const Bytes& wav) {
   return r;
 }
 
+// The whole frames of 24-bit little-endian samples as 16-bit ones, rounded
+// half up as sox rounds without dither; the bytes of a cut last frame are no
+// sound.
+Bytes Pcm16From24(const Bytes& data, size_t frame = 6) {
+  Bytes out;
+  const size_t whole = data.size() / frame * frame;
+  for (size_t at = 0; at < whole; at += 3) {
+    const uint32_t raw = static_cast<uint32_t>(data[at]) << 8 | static_cast<uint32_t>(data[at + 1]) << 16 |
+                         static_cast<uint32_t>(data[at + 2]) << 24;
+    const int32_t s = static_cast<int32_t>(raw) / 256;
+    const int32_t r = std::min((s + 128) >> 8, 32767);
+    out.push_back(static_cast<unsigned char>(r));
+    out.push_back(static_cast<unsigned char>(r >> 8));
+  }
+  return out;
+}
+
 // ---- The command, on one WAV, into a new game file ----
 
 struct Converted {
@@ -172,6 +226,21 @@ std::vector<LayoutCase> RealWorldFiles() {
   const Bytes beyond = Riff({stereo22, Chunk("data", even, 10000)});
   const Bytes unknown = Riff({stereo22, Chunk("data", even, 0)});
   const Bytes streamed = Riff({stereo44, Chunk("data", even, 0xFFFFFFFFu)});
+  // "data" of 0 with a chunk after it: empty, and the chunk no sound.
+  const Bytes emptyThenList = Riff({stereo22, Chunk("data", {}, 0), FfmpegList()});
+  const Bytes emptyThenMore = Riff({stereo22, Chunk("data", {}, 0), Chunk("data", even)});
+  // Silence first, so that the bytes after a missing pad byte look like a
+  // chunk header of a small size.
+  const Bytes quietStart = [] {
+    Bytes d = Pattern(6000, 8);
+    std::fill(d.begin(), d.begin() + 16, 0);
+    return d;
+  }();
+  // A 64-bit "data" size, and a "JUNK" sized by the table.
+  const Bytes junk(600, 0);
+  Bytes junkChunk = Text("JUNK", 4);
+  Append(junkChunk, Le(0xFFFFFFFFu, 4));
+  Append(junkChunk, junk);
   return {
       {"FfmpegListBeforeData22050", Riff({stereo22, FfmpegList(), Chunk("data", d)}), d},
       {"FfmpegListBeforeData44100", Riff({stereo44, FfmpegList(), Chunk("data", d)}), OddFrames(d, 4)},
@@ -183,12 +252,28 @@ std::vector<LayoutCase> RealWorldFiles() {
       {"OddSizedChunkBeforeData", Riff({stereo22, Chunk("note", Text("lap 1", 5)), Chunk("data", d)}), d},
       {"OddSizedDataThenList", Riff({stereo22, Chunk("data", oddData), FfmpegList()}), oddData},
       {"Mono16Bit44100KeepsEveryOtherSample", Riff({Fmt({44100, 1}), Chunk("data", d)}), OddFrames(d, 2)},
-      {"Stereo24Bit44100KeepsWholeFrames", Riff({Fmt({44100, 2, 24}), Chunk("data", d)}), OddFrames(d, 6)},
+      {"Stereo24Bit44100IsDecodedAndHalvedByWholeFrames", Riff({Fmt({44100, 2, 24}), Chunk("data", d)}),
+       OddFrames(Pcm16From24(d), 4)},
       {"DataSizeBeyondTheFileIsCut", beyond, even},
       {"DataSizeLeftAtZeroRunsToTheEnd", unknown, even},
       {"DataSizeLeftAtAllOnesRunsToTheEnd", streamed, OddFrames(even, 4)},
       {"BlockAlignZeroTakesChannelsTimesSample", Riff({Fmt({44100, 1, 16, 0}), Chunk("data", d)}), OddFrames(d, 2)},
       {"BlockAlignAndBitsZeroTake4Bytes", Riff({Fmt({44100, 1, 0, 0}), Chunk("data", d)}), OddFrames(d, 4)},
+      {"DataSizeZeroBeforeListIsEmpty", emptyThenList, {}},
+      {"DataSizeZeroBeforeAnotherChunkIsEmpty", emptyThenMore, {}},
+      {"UnpaddedOddChunkBeforeData", Riff({stereo22, UnpaddedChunk("note", Text("lap 1", 5)), Chunk("data", d)}), d},
+      {"UnpaddedOddChunkBeforeQuietData",
+       Riff({stereo22, UnpaddedChunk("note", Text("lap 1", 5)), Chunk("data", quietStart)}), quietStart},
+      {"UnpaddedOddChunkBeforeFmt", Riff({UnpaddedChunk("note", Text("lap 1", 5)), stereo44, Chunk("data", d)}),
+       OddFrames(d, 4)},
+      {"Rf64DataSizeFromDs6422050", Wide("RF64", d.size(), {}, {stereo22, Chunk("data", d, 0xFFFFFFFFu)}), d},
+      {"Rf64DataSizeFromDs6444100", Wide("RF64", d.size(), {}, {stereo44, Chunk("data", d, 0xFFFFFFFFu)}),
+       OddFrames(d, 4)},
+      {"Bw64WithListAfterData",
+       Wide("BW64", even.size(), {}, {stereo44, Chunk("data", even, 0xFFFFFFFFu), FfmpegList()}), OddFrames(even, 4)},
+      {"Rf64ChunkSizedByTheTable",
+       Wide("RF64", d.size(), {{"JUNK", junk.size()}}, {stereo22, junkChunk, Chunk("data", d, 0xFFFFFFFFu)}), d},
+      {"Rf64DataSizeCutToTheFile", Wide("RF64", 1ull << 40, {}, {stereo22, Chunk("data", even, 0xFFFFFFFFu)}), even},
   };
 }
 
@@ -228,7 +313,7 @@ INSTANTIATE_TEST_SUITE_P(FixedRules, RealWorldWav, ::testing::ValuesIn(FixedRule
                          [](const ::testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
 
 // sox writes WAVE_FORMAT_EXTENSIBLE for 24-bit data, with a "fact" chunk.
-TEST(RealWorldWavFromSox, Extensible24BitStereoIsHalvedByWholeFrames) {
+TEST(RealWorldWavFromSox, Extensible24BitStereoIsDecodedAndHalvedByWholeFrames) {
   TempDir dir;
   const std::string wav = dir / "sox.wav";
   const std::string command = "sox -q -n -r 44100 -c 2 -b 24 '" + wav + "' synth 0.3 sine 440 sine 660";
@@ -241,8 +326,8 @@ TEST(RealWorldWavFromSox, Extensible24BitStereoIsHalvedByWholeFrames) {
   ASSERT_FALSE(r.data.empty());
   const Converted c = Convert(bytes);
   EXPECT_TRUE(c.confirmations.empty());
-  EXPECT_TRUE(c.game == OddFrames(r.data, 6));
-  EXPECT_EQ(c.game.size(), r.data.size() / 2);
+  EXPECT_TRUE(c.game == OddFrames(Pcm16From24(r.data), 4));
+  EXPECT_EQ(c.game.size(), r.data.size() / 6 / 2 * 4);
 }
 
 // What the reader makes of headers that size things, without the command.

@@ -4,6 +4,7 @@ Usage: conversion_e2e.py EXECUTABLE_DIR WORKROOT
 """
 
 import os
+import subprocess
 import sys
 
 from desktop import Desktop, E2EFailure, app_dir, fresh_dir, read_bytes
@@ -47,6 +48,20 @@ def main():
         with open(path, "wb") as f:
             f.write(ffmpeg_wav_bytes(rate, 2501))
         wavs["ffmpeg%d" % rate] = path
+    # A 24-bit WAV as sox writes it, and sox's own reading of it as 16-bit
+    # samples without dither.
+    wav24 = os.path.join(sounds, "engine24.wav")
+    subprocess.run(["sox", "-R", "-D", "-n", "-r", "44100", "-c", "2", "-b", "24", wav24, "synth", "0.5", "sine", "440",
+                    "sine", "660", "vol", "0.5"], check=True)
+    decoded24 = subprocess.run(["sox", "-D", wav24, "-t", "raw", "-e", "signed-integer", "-b", "16", "-L", "-"],
+                               check=True, capture_output=True).stdout
+    # MPEG audio inside a WAV (format tag 0x55): nothing here decodes it.
+    mpeg_inside = bytearray(wav_bytes(22050, 500))
+    mpeg_inside[20:22] = b"\x55\x00"
+    mpeg_inside[32:36] = b"\x01\x00\x00\x00"
+    wavs["mpeg"] = os.path.join(sounds, "mpeg-inside.wav")
+    with open(wavs["mpeg"], "wb") as f:
+        f.write(mpeg_inside)
     # The halved data goes to the system's temporary folder, in a folder of its own.
     tmp = fresh_dir(os.path.join(root, "tmp"))
     os.environ["TMPDIR"] = tmp
@@ -89,6 +104,28 @@ def main():
         desk.wait_until("ffmpeg's layout, 44100 Hz: the game file is the halved data chunk",
                         lambda: read_bytes(target) == odd_frames(data_chunk(read_bytes(wavs["ffmpeg44100"]))))
         desk.wait_status("That's right")
+
+        target = os.path.join(game, "bsound24.16")
+        convert(desk, window, wav24, target)
+        desk.wait_until("24-bit, 44100 Hz: the game file is sox's 16-bit decoding, every other frame",
+                        lambda: read_bytes(target) == odd_frames(decoded24))
+        desk.wait_status("That's right")
+        expect(not [n for n in os.listdir(tmp) if n.startswith("vantrel-")], "24-bit: the decoded file is gone")
+
+        target = os.path.join(game, "bsound55.16")
+        with open(target, "wb") as f:
+            f.write(b"original game sound")
+        convert(desk, window, wavs["mpeg"], target)
+        box = desk.wait_window("^Korlit$")
+        desk.wait_until("an encoding nothing decodes: the message says so",
+                        lambda: any("The Wav file's sound encoding can't be read" in t and "Nothing changed!" in t
+                                    for t in desk.label_texts()))
+        desk.screenshot("encoding-refused")
+        desk.focus_and_wait(box)
+        desk.key("Return")
+        desk.wait_gone("^Korlit$")
+        expect(read_bytes(target) == b"original game sound" and not os.path.exists(target + ".bak"),
+               "an encoding nothing decodes: the game file is as it was, no backup")
 
         target = os.path.join(game, "bsound48.16")
         convert(desk, window, wavs[48000], target, answer="n")

@@ -178,6 +178,19 @@ class Desktop:
         label = self._find(bar, lambda n: n.getRoleName() == "label")
         return label.name if label is not None else ""
 
+    def label_texts(self):
+        """The texts of every label the program shows, its dialogs' included."""
+        texts = []
+        app = self._accessible_app()
+
+        def collect(node):
+            if node.getRoleName() == "label" and node.name:
+                texts.append(node.name)
+            return False
+
+        self._find(app, collect)
+        return texts
+
     def wait_status(self, expected, timeout=30):
         deadline = time.monotonic() + timeout
         seen = None
