@@ -68,7 +68,7 @@ int RunCommandLine(int argc, char** argv) {
   streams.Quiet = line.Quiet;
   TConsole console(streams);
   if (line.Action == TCliAction::ToGame) {
-    return ExitStatus(ConvertToGame(line.Pairs, line.Answer, console));
+    return ExitStatus(ConvertToGame(line.Pairs, line.Answer, line.Resample, console));
   }
   if (line.Action == TCliAction::Restore) return ExitStatus(RestoreGameFiles(line.GameFiles, console));
 

@@ -339,6 +339,36 @@ TEST_F(Cli, QuietWritesNoStatusButStillTheErrors) {
   }
 }
 
+// The filter's own results are shown on the conversion (convert_resample_test);
+// here the option's way through the program.
+TEST_F(Cli, ResampleBrings48000HzTo22050HzWithoutAQuestionAndKeeps22050HzAsItIs) {
+  // Half a second of stereo at 48000 Hz; 22050 Hz data is copied byte for byte.
+  WriteFile(files + "dat.wav", WavBytes(48000, Bytes(24000 * 4, 0)));
+  const Bytes data = MakeWav(files + "game.wav", 22050);
+  const CliResult r = Vantrel(
+      {"--resample", "--to-game", files + "dat.wav", files + "bsound01.16", files + "game.wav", files + "tk1.st1"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadFile(files + "bsound01.16").size(), 11025u * 4);
+  EXPECT_EQ(ReadFile(files + "tk1.st1"), data);
+  EXPECT_EQ(r.out,
+            "Resampling dat.wav\nBacking up bsound01.16\nDeleting bsound01.16\nConverting dat.wav as bsound01.16\n"
+            "That's right\nBacking up tk1.st1\nDeleting tk1.st1\nConverting game.wav as tk1.st1\nThat's right\n");
+  EXPECT_TRUE(Entries(temp).empty());
+}
+
+TEST_F(Cli, ResampleRefusesARateOutOfItsRangeAndGoesOn) {
+  MakeWav(files + "low.wav", 4000);
+  const Bytes data = MakeWav(files + "game.wav", 22050);
+  const CliResult r = Vantrel(
+      {"--resample", "--to-game", files + "low.wav", files + "bsound01.16", files + "game.wav", files + "tk1.st1"});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "vantrel: " + files + "low.wav -> " + files +
+                       "bsound01.16: A rate of 4000 Hz cannot be resampled: 8000 to 192000 Hz\nNothing changed!\n");
+  EXPECT_FALSE(Exists(files + "bsound01.16"));
+  EXPECT_EQ(ReadFile(files + "tk1.st1"), data);
+}
+
 TEST_F(Cli, RestoreGivesBackTheOriginalBytesAndKeepsTheBackup) {
   const std::string game = files + "bsound01.16";
   const Bytes original = Pattern(100000, 7);
