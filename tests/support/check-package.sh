@@ -35,7 +35,7 @@ fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for p in libqt6widgets6 libqt6gui6 libqt6core6 libmpg123-0 libout123-0 libsndfile1 mpg123; do
+for p in libqt6widgets6 libqt6gui6 libqt6core6 libmpg123-0 libout123-0 libsndfile1 libsoxr0 mpg123; do
   grep -Eq "(^|, )$p( |,|$)" <<<"$depends" || { echo "Depends lacks $p"; fail=1; }
 done
 [ -n "$(dpkg-deb -f "$deb" Description)" ] || { echo "no description"; fail=1; }
