@@ -8,7 +8,7 @@ std::string TerminalText(std::string text) {
 }
 
 TConsole::TConsole(TConsoleStreams streams)
-    : streams_(streams), gauge_(streams.ErrIsTerminal ? streams.Err : nullptr) {}
+    : streams_(streams), gauge_(streams.ErrIsTerminal && !streams.Quiet ? streams.Err : nullptr) {}
 
 void TConsole::BeginFile(const std::string& subject) {
   subject_ = subject;
@@ -16,6 +16,7 @@ void TConsole::BeginFile(const std::string& subject) {
 }
 
 void TConsole::Status(const std::string& text) {
+  if (streams_.Quiet) return;
   gauge_.Erase();
   std::fputs((text + "\n").c_str(), streams_.Out);
   // A script reading the output sees each step as it happens.

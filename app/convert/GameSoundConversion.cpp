@@ -12,6 +12,7 @@
 #include "PathUtils.h"
 #include "Pcm16Source.h"
 #include "PrivateFiles.h"
+#include "Resampler.h"
 #include "WavDecoding.h"
 #include "WavLayout.h"
 
@@ -20,6 +21,7 @@ const char* const kRateWarning =
     "               can make some strange sound!\r"
     "                        Continue?";
 const char* const kHalvingFailed = "Something goes wrong when resampling wav\rNothing changed!";
+const char* const kRateNotResampled = "A rate of %u Hz cannot be resampled: 8000 to 192000 Hz\rNothing changed!";
 const char* const kSameFileRefused = "The game sound file must not be the Wav file itself\rNothing changed!";
 const char* const kEncodingUnreadable = "The Wav file's sound encoding can't be read\rNothing changed!";
 
@@ -76,6 +78,12 @@ TPcm16Producer ProducerFor(const TWavLayout& layout) {
   return DecodeToPcm16;
 }
 
+std::string RateNotResampled(unsigned rate) {
+  std::string text = kRateNotResampled;
+  text.replace(text.find("%u"), 2, std::to_string(rate));
+  return text;
+}
+
 // A folder, FIFO or device chosen as the game file would be replaced by a
 // regular file (or, opened, block the window): refused before anything is done.
 void RefuseSpecialFile(const std::string& name) {
@@ -119,7 +127,12 @@ void TGameSoundConversion::Run() {
 
   const TWavLayout wavLayout = ReadLayout(wavPath);
   const unsigned rate = wavLayout.sampleRate;
-  if (rate != kGameRate && rate != kCdRate) {
+  const bool resample = resampler_ && rate != kGameRate;
+  if (resample && (rate < kLowestResampledRate || rate > kHighestResampledRate)) {
+    messages_.PlainMessage(RateNotResampled(rate));
+    return;
+  }
+  if (!resample && rate != kGameRate && rate != kCdRate) {
     if (messages_.MessageDialog(kRateWarning, TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, 0) ==
         mrNo)
       return;
@@ -134,13 +147,13 @@ void TGameSoundConversion::Run() {
 
   // Nothing of the user's is touched before the data is open for reading: a
   // WAV that vanished meanwhile ends the command with the game file as it was.
-  const bool halve = rate == kCdRate;
-  if (halve) ShowStatus("Resampling " + wavName, true);
+  const bool halve = !resample && rate == kCdRate;
+  if (halve || resample) ShowStatus("Resampling " + wavName, true);
   // Any encoding but 16-bit PCM is first turned into 16-bit PCM, which then
   // stands in for the WAV.
   TPcm16File pcmFile;
   std::string dataPath = wavPath;
-  if (const TPcm16Producer produce = ProducerFor(wavLayout)) {
+  if (const TPcm16Producer produce = resample ? resampler_ : ProducerFor(wavLayout)) {
     const TPcm16Outcome made = produce(wavPath, pcmFile);
     if (made.kind == TPcm16Outcome::TKind::Unreadable) {
       messages_.PlainMessage(kEncodingUnreadable);

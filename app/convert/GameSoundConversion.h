@@ -25,6 +25,7 @@
 #include "CheckedFile.h"
 #include "CommandPorts.h"
 #include "IniFiles.h"
+#include "Pcm16Source.h"
 #include "WavLayout.h"
 
 class TGameSoundConversion {
@@ -42,6 +43,12 @@ class TGameSoundConversion {
   // settings write error; the game file then keeps its old content, the
   // files of this run are removed and open files are closed.
   void Run();
+
+  // The command line's --resample: a WAV not at 22050 Hz is brought to it by
+  // 'resampler' (Resampler.h), with no question about its rate, in place of
+  // the halving and of the copy unchanged. Empty, as it starts: the window's
+  // rules.
+  void ResampleWith(TPcm16Producer resampler) { resampler_ = std::move(resampler); }
 
  private:
   void ClearReadOnly(const std::string& fileName);
@@ -63,6 +70,7 @@ class TGameSoundConversion {
   const std::string wavFolder_;
   const std::string gameSoundFolder_;
   bool& halvingSucceeded_;
+  TPcm16Producer resampler_;
 };
 
 // The texts of the command.
@@ -70,3 +78,5 @@ extern const char* const kRateWarning;
 extern const char* const kHalvingFailed;
 extern const char* const kSameFileRefused;
 extern const char* const kEncodingUnreadable;
+// %u stands for the WAV's rate.
+extern const char* const kRateNotResampled;
