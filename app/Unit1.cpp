@@ -61,6 +61,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   icon.addFile(QStringLiteral(":/window/icon16.png"), QSize(16, 16));
   icon.addFile(QStringLiteral(":/window/icon32.png"), QSize(32, 32));
   setWindowIcon(icon);
+  // Desktops find the window's desktop entry (and its name and icon) by this
+  // id: the Wayland app id, the X11 window class hint.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vantrel.vantrel"));
 
   BuildControls();
   Guarded([this] { FormCreate(); });

@@ -5,4 +5,4 @@ target_link_libraries(window_resources PRIVATE Qt6::Core)
 
 install(FILES window/icon32.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps RENAME vantrel.png)
 install(FILES window/icon16.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/16x16/apps RENAME vantrel.png)
-install(FILES vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${VANTREL_DESKTOP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -9,6 +9,8 @@
 #include "MPEGError.h"
 #include "MPEGPlay.h"
 #include "Mp3ToWavCommand.h"
+#include "Resampler.h"
+#include "RestoreBackup.h"
 #include "SharedState.h"
 
 void ReportingErrors(TConsole& console, const std::function<void()>& step) {
@@ -27,7 +29,7 @@ void ReportingErrors(TConsole& console, const std::function<void()>& step) {
 }
 
 TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::string>>& pairs, TRateAnswer answer,
-                             TConsole& console) {
+                             bool resample, TConsole& console) {
   const TModalResult given = answer == TRateAnswer::Yes ? mrYes : answer == TRateAnswer::No ? mrNo : mrNone;
   TBatchOutcomes outcomes;
   for (const auto& [wav, game] : pairs) {
@@ -41,7 +43,24 @@ TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::strin
     // No remembered folders: they belong to the window's settings.
     TGameSoundConversion command(openDialog, saveDialog, messages, status, console.Gauge(), nullptr, "", "",
                                  halvingSucceeded);
+    if (resample)
+      command.ResampleWith([&console](const std::string& wavPath, TPcm16File& result) {
+        return ResampleToGameRate(wavPath, result, &console.Gauge());
+      });
     ReportingErrors(console, [&] { command.Run(); });
+    outcomes.push_back(console.Outcome());
+  }
+  return outcomes;
+}
+
+TBatchOutcomes RestoreGameFiles(const std::vector<std::string>& gameFiles, TConsole& console) {
+  TBatchOutcomes outcomes;
+  for (const std::string& game : gameFiles) {
+    if (console.StandardOutputFailed()) break;
+    console.BeginFile(game);
+    TConsoleMessages messages(console, mrNone, std::nullopt);
+    TConsoleStatusLine status(console);
+    ReportingErrors(console, [&] { RestoreBackup(game, messages, status); });
     outcomes.push_back(console.Outcome());
   }
   return outcomes;

@@ -17,9 +17,13 @@ class TMPEGPlayer;
 using TBatchOutcomes = std::vector<TFileOutcome>;
 
 // "Convert Wav as GP3 / GP4 sound format" for each pair; no settings are read
-// or written.
+// or written. resample: --resample, every WAV not at 22050 Hz goes through
+// the low-pass resampler (Resampler.h).
 TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::string>>& pairs, TRateAnswer answer,
-                             TConsole& console);
+                             bool resample, TConsole& console);
+
+// Puts each game sound file's backup back over it (RestoreBackup).
+TBatchOutcomes RestoreGameFiles(const std::vector<std::string>& gameFiles, TConsole& console);
 
 // "Convert Mp3 as Wav" for each MP3, on a player whose library the caller
 // loaded (or failed to load). outDir: the folder for every WAV, or empty to

@@ -14,7 +14,7 @@ std::string WithCause(const std::string& text, const std::string& cause) {
 }
 
 TConsole::TConsole(TConsoleStreams streams)
-    : streams_(streams), gauge_(streams.ErrIsTerminal ? streams.Err : nullptr) {}
+    : streams_(streams), gauge_(streams.ErrIsTerminal && !streams.Quiet ? streams.Err : nullptr) {}
 
 void TConsole::BeginFile(const std::string& subject) {
   subject_ = subject;
@@ -22,6 +22,7 @@ void TConsole::BeginFile(const std::string& subject) {
 }
 
 void TConsole::Status(const std::string& text) {
+  if (streams_.Quiet) return;
   gauge_.Erase();
   if (outError_ != 0) return;
   errno = 0;

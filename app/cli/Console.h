@@ -17,6 +17,7 @@ struct TConsoleStreams {
   std::FILE* In = stdin;
   bool InIsTerminal = false;   // questions may be asked (and are seen)
   bool ErrIsTerminal = false;  // the gauge is drawn
+  bool Quiet = false;          // no status lines and no gauge; errors still
 };
 
 class TConsole {

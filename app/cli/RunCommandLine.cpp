@@ -64,7 +64,7 @@ TBatchOutcomes DecodeWithLoadedLibrary(const TCommandLine& line, const std::stri
 int RunCommandLine(int argc, char** argv) {
   const TParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.Ok) {
-    std::fprintf(stderr, "vantrel: %s\n%s", parsed.Error.c_str(), kUsage);
+    std::fprintf(stderr, "vantrel: %s\n%s\n", parsed.Error.c_str(), kTryHelp);
     return kWrongArguments;
   }
   const TCommandLine& line = parsed.Line;
@@ -79,10 +79,12 @@ int RunCommandLine(int argc, char** argv) {
   streams.ErrIsTerminal = isatty(STDERR_FILENO) == 1;
   // The question goes to standard error: a user must see it to answer it.
   streams.InIsTerminal = isatty(STDIN_FILENO) == 1 && streams.ErrIsTerminal;
+  streams.Quiet = line.Quiet;
   TConsole console(streams);
   if (line.Action == TCliAction::ToGame) {
-    return ExitStatus(ConvertToGame(line.Pairs, line.Answer, console), console);
+    return ExitStatus(ConvertToGame(line.Pairs, line.Answer, line.Resample, console), console);
   }
+  if (line.Action == TCliAction::Restore) return ExitStatus(RestoreGameFiles(line.GameFiles, console), console);
 
   // Every MP3 would fail in the decoder with a text that does not name the
   // folder; one line says what is wrong.

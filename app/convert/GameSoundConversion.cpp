@@ -1,11 +1,10 @@
 #include "GameSoundConversion.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <vector>
 
 #include "CheckedFile.h"
+#include "CopyIntoPlace.h"
 #include "Exceptions.h"
 #include "FileChecks.h"
 #include "FileServices.h"
@@ -13,6 +12,7 @@
 #include "PathUtils.h"
 #include "Pcm16Source.h"
 #include "PrivateFiles.h"
+#include "Resampler.h"
 #include "WavDecoding.h"
 #include "WavLayout.h"
 
@@ -21,50 +21,22 @@ const char* const kRateWarning =
     "               can make some strange sound!\r"
     "                        Continue?";
 const char* const kHalvingFailed = "Something goes wrong when resampling wav\rNothing changed!";
+const char* const kRateNotResampled = "A rate of %u Hz cannot be resampled: 8000 to 192000 Hz\rNothing changed!";
 const char* const kSameFileRefused = "The game sound file must not be the Wav file itself\rNothing changed!";
 const char* const kEncodingUnreadable = "The Wav file's sound encoding can't be read\rNothing changed!";
 
 namespace {
 
-// One fixed buffer for any file size.
-constexpr int64_t kCopyBlock = 64 * 1024;
 constexpr unsigned kGameRate = 22050;
 constexpr unsigned kCdRate = 44100;
 constexpr int kFileNotFound = 2;
 constexpr int kPathNotFound = 3;
 constexpr int kAccessDenied = 5;
 constexpr int kFileExists = 80;
-constexpr int kDiskFull = 101;
-// The platform's own "disk full" code, as the file services map ENOSPC.
-constexpr int kPlatformDiskFull = 112;
-
-// Closes a file variable that an error left open, so that its handle does not
-// stay held until the program ends. A failure to close is not reported: the
-// error that is on its way matters more.
-class OpenFileGuard {
- public:
-  explicit OpenFileGuard(TFileVar& f) : f_(f) {}
-  ~OpenFileGuard() {
-    if (f_.State == TFileState::fmClosed) return;
-    try {
-      CloseFile(f_);
-    } catch (const Exception&) {
-    }
-  }
-  OpenFileGuard(const OpenFileGuard&) = delete;
-  OpenFileGuard& operator=(const OpenFileGuard&) = delete;
-
- private:
-  TFileVar& f_;
-};
 
 [[noreturn]] void RaiseInOutError(int code, const std::string& path = "") {
   throw EInOutError(InOutErrorMessage(code), code, path);
 }
-
-// Linux reports a full disk as ENOSPC or as a short write; the user reads one
-// text for both.
-int DiskFullAsOne(int code) { return code == kPlatformDiskFull ? kDiskFull : code; }
 
 TWavLayout LayoutOf(const TFileVar& f) {
   TWavLayout layout;
@@ -85,6 +57,12 @@ TPcm16Producer ProducerFor(const TWavLayout& layout) {
 void RemovePrivateFile(THalvedFile& file) {
   const int code = file.Remove();
   if (code != 0) RaiseInOutError(code, file.FailedPath());
+}
+
+std::string RateNotResampled(unsigned rate) {
+  std::string text = kRateNotResampled;
+  text.replace(text.find("%u"), 2, std::to_string(rate));
+  return text;
 }
 
 // A folder, FIFO or device chosen as the game file would be replaced by a
@@ -130,7 +108,12 @@ void TGameSoundConversion::Run() {
 
   const TWavLayout wavLayout = ReadLayout(wavPath);
   const unsigned rate = wavLayout.sampleRate;
-  if (rate != kGameRate && rate != kCdRate) {
+  const bool resample = resampler_ && rate != kGameRate;
+  if (resample && (rate < kLowestResampledRate || rate > kHighestResampledRate)) {
+    messages_.PlainMessage(RateNotResampled(rate));
+    return;
+  }
+  if (!resample && rate != kGameRate && rate != kCdRate) {
     if (messages_.MessageDialog(kRateWarning, TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, 0) ==
         mrNo)
       return;
@@ -145,13 +128,13 @@ void TGameSoundConversion::Run() {
 
   // Nothing of the user's is touched before the data is open for reading: a
   // WAV that vanished meanwhile ends the command with the game file as it was.
-  const bool halve = rate == kCdRate;
-  if (halve) ShowStatus("Resampling " + wavName, true);
+  const bool halve = !resample && rate == kCdRate;
+  if (halve || resample) ShowStatus("Resampling " + wavName, true);
   // Any encoding but 16-bit PCM is first turned into 16-bit PCM, which then
   // stands in for the WAV.
   TPcm16File pcmFile;
   std::string dataPath = wavPath;
-  if (const TPcm16Producer produce = ProducerFor(wavLayout)) {
+  if (const TPcm16Producer produce = resample ? resampler_ : ProducerFor(wavLayout)) {
     const TPcm16Outcome made = produce(wavPath, pcmFile);
     if (made.kind == TPcm16Outcome::TKind::Unreadable) {
       messages_.PlainMessage(kEncodingUnreadable);
@@ -164,7 +147,7 @@ void TGameSoundConversion::Run() {
   }
   THalvedFile halvedFile;
   TFileVar source;
-  OpenFileGuard sourceGuard(source);
+  TClosingGuard sourceGuard(source);
   int64_t dataSize = std::numeric_limits<int64_t>::max();
   if (halve) {
     halvingSucceeded_ = false;
@@ -195,7 +178,7 @@ void TGameSoundConversion::Run() {
   BackUp(gamePath, madeBackup);
   ShowStatus("Deleting " + gameName, true);
   ShowStatus("Converting " + wavName + " as " + gameName, true);
-  CopyData(source, dataSize, gamePath, madeBackup);
+  CopyIntoPlace(source, dataSize, gamePath, &madeBackup);
   gauge_.SetProgress(0);
   ShowStatus("That's right", false);
 }
@@ -219,7 +202,7 @@ void TGameSoundConversion::ShowStatus(const std::string& text, bool repaint) {
 
 TWavLayout TGameSoundConversion::ReadLayout(const std::string& wavName) {
   TFileVar f;
-  OpenFileGuard guard(f);
+  TClosingGuard guard(f);
   AssignFile(f, wavName);
   Reset(f, 1);
   const TWavLayout layout = LayoutOf(f);
@@ -242,32 +225,4 @@ void TGameSoundConversion::BackUp(const std::string& gameName, TRunFile& madeBac
   if (code == kFileExists && RegularFileExists(backupName)) return;
   // The game file is about to be replaced: without a backup it would be lost.
   RaiseInOutError(DiskFullAsOne(code), backupName);
-}
-
-void TGameSoundConversion::CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName,
-                                    TRunFile& madeBackup) {
-  TFileVar game;
-  OpenFileGuard gameGuard(game);
-  TReplacement replacement(gameName);
-  replacement.Create(game);
-  std::vector<unsigned char> buffer(kCopyBlock);
-  int64_t remaining = dataSize;
-  int64_t got = 0;
-  int64_t put = 0;
-  do {
-    BlockRead(source, buffer.data(), std::min(kCopyBlock, remaining), got);
-    remaining -= got;
-    try {
-      BlockWrite(game, buffer.data(), got, put);
-    } catch (const EInOutError& e) {
-      RaiseInOutError(DiskFullAsOne(e.ErrorCode));
-    }
-    // A write that stores less than it was given has run out of room.
-    if (put < got) RaiseInOutError(kDiskFull);
-  } while (got > 0 && remaining > 0);
-  CloseFile(source);
-  CloseFile(game);
-  TEndingSignalsHeld held;
-  replacement.Commit();
-  madeBackup.Forget();
 }

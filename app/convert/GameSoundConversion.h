@@ -25,6 +25,7 @@
 #include "CheckedFile.h"
 #include "CommandPorts.h"
 #include "IniFiles.h"
+#include "Pcm16Source.h"
 #include "RunCleanup.h"
 #include "WavLayout.h"
 
@@ -44,6 +45,12 @@ class TGameSoundConversion {
   // files of this run are removed and open files are closed.
   void Run();
 
+  // The command line's --resample: a WAV not at 22050 Hz is brought to it by
+  // 'resampler' (Resampler.h), with no question about its rate, in place of
+  // the halving and of the copy unchanged. Empty, as it starts: the window's
+  // rules.
+  void ResampleWith(TPcm16Producer resampler) { resampler_ = std::move(resampler); }
+
  private:
   void ClearReadOnly(const std::string& fileName);
   void RememberFolder(const char* key, const std::string& fileName, const std::string& startFolder);
@@ -51,12 +58,6 @@ class TGameSoundConversion {
   TWavLayout ReadLayout(const std::string& wavName);
   // madeBackup watches a backup this run made until the game file is replaced.
   void BackUp(const std::string& gameName, TRunFile& madeBackup);
-  // Copies up to dataSize bytes from the source's position (to its end when
-  // it has fewer) into a new game file, closes both and puts the new file in
-  // the game file's place.
-  // madeBackup is forgotten in the same step, so that no signal can remove
-  // the backup of a game file that has been replaced.
-  void CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName, TRunFile& madeBackup);
 
   IFileDialog& openDialog_;
   IFileDialog& saveDialog_;
@@ -67,6 +68,7 @@ class TGameSoundConversion {
   const std::string wavFolder_;
   const std::string gameSoundFolder_;
   bool& halvingSucceeded_;
+  TPcm16Producer resampler_;
 };
 
 // The texts of the command.
@@ -74,3 +76,5 @@ extern const char* const kRateWarning;
 extern const char* const kHalvingFailed;
 extern const char* const kSameFileRefused;
 extern const char* const kEncodingUnreadable;
+// %u stands for the WAV's rate.
+extern const char* const kRateNotResampled;

@@ -7,11 +7,20 @@
 // encoding ends where its "fact" chunk says, not with the padding of its last
 // block.
 
+#include <cstdint>
 #include <string>
 
 #include "Pcm16Source.h"
+#include "WavLayout.h"
 
 // A TPcm16Producer. Unreadable when the file's encoding cannot be decoded or
 // its sound cannot be read to the end; Failed with the code of a failed
 // open, read or write.
 TPcm16Outcome DecodeToPcm16(const std::string& wavPath, TPcm16File& result);
+
+// The frames of sound the WAV holds, as far as its layout says: a compressed
+// encoding fills its last block up, and "fact" says where the sound ends. PCM
+// and float need no such count, and some writers get it wrong there; a count
+// of 0 is what a streaming writer leaves when it cannot come back. Without a
+// count: the largest int64_t (read to the end).
+int64_t FramesOfSound(const TWavLayout& layout);

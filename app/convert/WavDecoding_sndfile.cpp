@@ -17,16 +17,13 @@ constexpr uint16_t kWaveFormatFloat = 3;
 TPcm16Outcome Failed(int code) { return {TPcm16Outcome::TKind::Failed, code}; }
 TPcm16Outcome Unreadable() { return {TPcm16Outcome::TKind::Unreadable, 0}; }
 
-// A compressed encoding fills its last block up; "fact" says where the sound
-// ends. PCM and float need no such count, and some writers get it wrong there;
-// a count of 0 is what a streaming writer leaves when it cannot come back.
+}  // namespace
+
 int64_t FramesOfSound(const TWavLayout& layout) {
   const bool compressed = layout.formatTag != kWaveFormatPcm && layout.formatTag != kWaveFormatFloat;
   return layout.fromChunks && compressed && layout.factFrames > 0 ? layout.factFrames
                                                                   : std::numeric_limits<int64_t>::max();
 }
-
-}  // namespace
 
 TPcm16Outcome DecodeToPcm16(const std::string& wavPath, TPcm16File& result) {
   const THandle fd = FileOpen(wavPath, fmOpenRead | fmShareDenyWrite);

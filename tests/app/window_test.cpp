@@ -140,6 +140,9 @@ TEST_F(InFreshFolder, WindowIsAFixedDialogWithItsControls) {
   EXPECT_EQ(form.StatusBar1->geometry(), QRect(0, 136, 346, 19));
   EXPECT_FALSE(form.StatusText().empty());
   EXPECT_FALSE(form.windowIcon().isNull());
+  // Desktops match the window to the desktop entry the program installs.
+  const std::string entry = QGuiApplication::desktopFileName().toStdString() + ".desktop";
+  EXPECT_TRUE(fs::exists(fs::path(VANTREL_RESOURCES_DIR) / entry)) << entry;
 }
 
 TEST_F(InFreshFolder, CloseFreesTheSettingsObject) {

@@ -49,6 +49,31 @@ TEST(CliArguments, OutDirInBothSpellings) {
 TEST(CliArguments, HelpAndVersionWinOverTheOtherArguments) {
   EXPECT_EQ(ParseCommandLine({"--to-game", "a", "--help"}).Line.Action, TCliAction::Help);
   EXPECT_EQ(ParseCommandLine({"--version", "--mp3-to-wav", "--yes"}).Line.Action, TCliAction::Version);
+  EXPECT_EQ(ParseCommandLine({"-h"}).Line.Action, TCliAction::Help);
+  EXPECT_EQ(ParseCommandLine({"-V"}).Line.Action, TCliAction::Version);
+}
+
+TEST(CliArguments, ShortOptionsMayBeBundled) {
+  const TParsedCommandLine p = ParseCommandLine({"-qV"});
+  ASSERT_TRUE(p.Ok) << p.Error;
+  EXPECT_EQ(p.Line.Action, TCliAction::Version);
+  EXPECT_TRUE(p.Line.Quiet);
+  EXPECT_TRUE(ParseCommandLine({"--to-game", "a", "b", "--quiet"}).Line.Quiet);
+  EXPECT_FALSE(ParseCommandLine({"--to-game", "a", "b"}).Line.Quiet);
+}
+
+TEST(CliArguments, RestoreTakesGameFiles) {
+  const TParsedCommandLine p = ParseCommandLine({"--restore", "bsound01.16", "-q", "tk1.st1"});
+  ASSERT_TRUE(p.Ok) << p.Error;
+  EXPECT_EQ(p.Line.Action, TCliAction::Restore);
+  EXPECT_EQ(p.Line.GameFiles, (Args{"bsound01.16", "tk1.st1"}));
+}
+
+TEST(CliArguments, ResampleIsAskedForWithToGame) {
+  const TParsedCommandLine p = ParseCommandLine({"--resample", "--to-game", "a.wav", "bsound01.16"});
+  ASSERT_TRUE(p.Ok) << p.Error;
+  EXPECT_TRUE(p.Line.Resample);
+  EXPECT_FALSE(ParseCommandLine({"--to-game", "a.wav", "bsound01.16"}).Line.Resample);
 }
 
 struct WrongLine {
@@ -67,8 +92,18 @@ TEST_P(CliWrongArguments, AreRefusedWithTheirReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, CliWrongArguments,
-    ::testing::Values(WrongLine{"Nothing", {}, "give --to-game or --mp3-to-wav"},
-                      WrongLine{"UnknownOption", {"--to-game", "a", "b", "-x"}, "unknown option -x"},
+    ::testing::Values(WrongLine{"Nothing", {}, "give --to-game, --mp3-to-wav or --restore"},
+                      WrongLine{"UnknownShortOption", {"--to-game", "a", "b", "-x"}, "invalid option -- 'x'"},
+                      WrongLine{"UnknownLetterInABundle", {"-qx"}, "invalid option -- 'x'"},
+                      WrongLine{"UnknownLongOption", {"--frobnicate"}, "unrecognized option '--frobnicate'"},
+                      WrongLine{"FlagWithArgument", {"--quiet=yes"}, "option '--quiet' doesn't allow an argument"},
+                      WrongLine{"RestoreWithoutFiles", {"--restore"}, "--restore needs a game sound file"},
+                      WrongLine{"RestoreAndToGame", {"--to-game", "--restore", "a", "b"}, "cannot be combined"},
+                      WrongLine{"ResampleForMp3", {"--mp3-to-wav", "--resample", "a.mp3"}, "belongs to --to-game"},
+                      WrongLine{"ResampleWithAnAnswer",
+                                {"--resample", "--yes", "--to-game", "a", "b"},
+                                "--resample asks no question"},
+                      WrongLine{"AnswerForRestore", {"--restore", "--no", "a.16"}, "belong to --to-game"},
                       WrongLine{"OddOperands", {"--to-game", "a", "b", "c"}, "pairs"},
                       WrongLine{"NoPairs", {"--to-game"}, "needs a WAV"},
                       WrongLine{"NoMp3", {"--mp3-to-wav", "--out-dir", "x"}, "needs an MP3"},
@@ -76,7 +111,9 @@ INSTANTIATE_TEST_SUITE_P(
                       WrongLine{"YesAndNo", {"--yes", "--no", "--to-game", "a", "b"}, "cannot be combined"},
                       WrongLine{"AnswerForMp3", {"--mp3-to-wav", "--yes", "a.mp3"}, "belong to --to-game"},
                       WrongLine{"OutDirForGame", {"--to-game", "a", "b", "--out-dir", "x"}, "belongs to --mp3-to-wav"},
-                      WrongLine{"OutDirWithoutFolder", {"--mp3-to-wav", "a.mp3", "--out-dir"}, "needs a folder"},
+                      WrongLine{"OutDirWithoutFolder",
+                                {"--mp3-to-wav", "a.mp3", "--out-dir"},
+                                "option '--out-dir' requires an argument"},
                       WrongLine{"OutDirEmpty", {"--mp3-to-wav", "a.mp3", "--out-dir="}, "needs a folder"},
                       WrongLine{"OutDirTwice", {"--mp3-to-wav", "a", "--out-dir=x", "--out-dir=y"}, "twice"}),
     [](const ::testing::TestParamInfo<WrongLine>& info) { return std::string(info.param.name); });
