@@ -30,6 +30,12 @@ class IMessages {
   virtual TModalResult MessageDialog(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons,
                                      int helpContext) = 0;
   virtual void PlainMessage(const std::string& text) = 0;
+  // The same message, where the file or folder at fault is not the one the
+  // user chose: the window shows the text alone, the command line names it.
+  virtual void PlainMessageAbout(const std::string& text, const std::string& cause) {
+    static_cast<void>(cause);
+    PlainMessage(text);
+  }
   virtual bool PickDirectory(const std::string& prompt, const std::string& root, std::string& directory) = 0;
 };
 

@@ -21,9 +21,14 @@ class Exception : public std::exception {
 // A failed checked file operation; ErrorCode is the run-time or platform code.
 class EInOutError : public Exception {
  public:
-  EInOutError(std::string message, int code) : Exception(std::move(message)), ErrorCode(code) {}
+  EInOutError(std::string message, int code, std::string path = "")
+      : Exception(std::move(message)), ErrorCode(code), Path(std::move(path)) {}
   const char* ClassName() const override { return "EInOutError"; }
   int ErrorCode;
+  // The file or folder that failed, where it is not the one the command was
+  // given (a temporary folder, a backup); empty otherwise. The window shows
+  // the message alone; the command line names it after the message.
+  std::string Path;
 };
 
 class EInvalidOperation : public Exception {

@@ -27,8 +27,10 @@ int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing s
 // a missing entry whose folder is missing too gives 3 instead of 2.
 int PathErrorCode(const std::string& name, int err);
 
-// Writes as much of buf as the file takes, without SIGPIPE. Returns the number
-// of bytes written; -1 with *err set (errno) when not even one byte was.
+// Writes as much of buf as the file takes. Returns the number of bytes
+// written; -1 with *err set (errno) when not even one byte was. The program
+// ignores SIGPIPE and SIGXFSZ (ProcessStart.h), so a pipe without a reader
+// and the file size limit come back as EPIPE and EFBIG.
 int64_t WriteSome(int fd, const void* buf, int64_t count, int* err);
 // Reads until count bytes or the end of the file. -1 with *err set when the
 // first read fails; after some bytes a failure ends the read with what came.

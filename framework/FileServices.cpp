@@ -1,8 +1,6 @@
 #include "FileServices.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,41 +24,6 @@ int Fail(int code) {
 }
 
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
-
-// Blocks SIGPIPE and SIGXFSZ for the life of the object, so that a write to a
-// pipe without reader or past the process's file size limit fails with EPIPE
-// or EFBIG instead of ending the program; a signal raised by our own writes
-// is taken off the pending set before the old mask comes back.
-class NoWriteSignals {
- public:
-  NoWriteSignals() {
-    sigemptyset(&set_);
-    sigaddset(&set_, SIGPIPE);
-    sigaddset(&set_, SIGXFSZ);
-    pthread_sigmask(SIG_BLOCK, &set_, &old_);
-    sigpending(&before_);
-  }
-  ~NoWriteSignals() {
-    sigset_t after;
-    sigpending(&after);
-    for (int sig : {SIGPIPE, SIGXFSZ}) {
-      if (sigismember(&after, sig) && !sigismember(&before_, sig) && !sigismember(&old_, sig)) {
-        sigset_t one;
-        sigemptyset(&one);
-        sigaddset(&one, sig);
-        const timespec zero{0, 0};
-        while (sigtimedwait(&one, nullptr, &zero) < 0 && errno == EINTR) {
-        }
-      }
-    }
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-  }
-  NoWriteSignals(const NoWriteSignals&) = delete;
-  NoWriteSignals& operator=(const NoWriteSignals&) = delete;
-
- private:
-  sigset_t set_, old_, before_;
-};
 
 // One system call moves at most this much; larger counts are looped.
 constexpr int64_t kMaxChunk = int64_t{1} << 30;
@@ -215,7 +178,6 @@ int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing s
 }
 
 int64_t WriteSome(int fd, const void* buf, int64_t count, int* err) {
-  NoWriteSignals guard;
   return TransferSome(fd, static_cast<const char*>(buf), count, err, ::write);
 }
 

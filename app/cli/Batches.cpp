@@ -6,6 +6,8 @@
 #include "ConsoleFaces.h"
 #include "Exceptions.h"
 #include "GameSoundConversion.h"
+#include "MPEGError.h"
+#include "MPEGPlay.h"
 #include "Mp3ToWavCommand.h"
 #include "Resampler.h"
 #include "RestoreBackup.h"
@@ -17,6 +19,8 @@ void ReportingErrors(TConsole& console, const std::function<void()>& step) {
   } catch (const EAbort&) {
     // The silent exception: the window shows nothing either.
     console.FailQuietly();
+  } catch (const EInOutError& e) {
+    console.Error(WithCause(ErrorDisplayText(e.Message()), e.Path));
   } catch (const Exception& e) {
     console.Error(ErrorDisplayText(e.Message()));
   } catch (const std::exception& e) {
@@ -29,6 +33,7 @@ TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::strin
   const TModalResult given = answer == TRateAnswer::Yes ? mrYes : answer == TRateAnswer::No ? mrNo : mrNone;
   TBatchOutcomes outcomes;
   for (const auto& [wav, game] : pairs) {
+    if (console.StandardOutputFailed()) break;
     console.BeginFile(wav + " -> " + game);
     TGivenFileDialog openDialog(console, wav, true);
     TGivenFileDialog saveDialog(console, game, false);
@@ -51,6 +56,7 @@ TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::strin
 TBatchOutcomes RestoreGameFiles(const std::vector<std::string>& gameFiles, TConsole& console) {
   TBatchOutcomes outcomes;
   for (const std::string& game : gameFiles) {
+    if (console.StandardOutputFailed()) break;
     console.BeginFile(game);
     TConsoleMessages messages(console, mrNone, std::nullopt);
     TConsoleStatusLine status(console);
@@ -61,6 +67,9 @@ TBatchOutcomes RestoreGameFiles(const std::vector<std::string>& gameFiles, TCons
 }
 
 namespace {
+
+// The player's code for a failing output: for a decode, the WAV file.
+constexpr uint8_t kOutputDeviceFailure = 5;
 
 // The picked folder gets a "/" from the command.
 std::string WithoutTrailingSlashes(std::string folder) {
@@ -87,6 +96,7 @@ TBatchOutcomes DecodeMp3s(const std::vector<std::string>& mp3s, const std::strin
   TNoControl noControl;
   TBatchOutcomes outcomes;
   for (const std::string& mp3 : mp3s) {
+    if (console.StandardOutputFailed()) break;
     console.BeginFile(mp3);
     TGivenFileDialog openDialog(console, mp3, true);
     TConsoleMessages messages(console, mrNone, pickedFolder);
@@ -94,7 +104,16 @@ TBatchOutcomes DecodeMp3s(const std::vector<std::string>& mp3s, const std::strin
     TMp3ToWavCommand command(
         {openDialog, messages, status, console.Gauge(), player, noControl, noControl, noControl, noControl}, state,
         installedLibraryDir, asksForFolder);
-    ReportingErrors(console, [&] { command.Run(); });
+    ReportingErrors(console, [&] {
+      try {
+        command.Run();
+      } catch (const TMPEGError& e) {
+        // The device that failed is the WAV being written, which the error
+        // line's subject (the MP3) does not name.
+        if (e.ErrorCode != kOutputDeviceFailure || player.OutFilename().empty()) throw;
+        console.Error(WithCause(ErrorDisplayText(e.Message()), player.OutFilename()));
+      }
+    });
     outcomes.push_back(console.Outcome());
   }
   return outcomes;

@@ -1,10 +1,16 @@
 #include "Console.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 std::string TerminalText(std::string text) {
   std::replace(text.begin(), text.end(), '\r', '\n');
   return text;
+}
+
+std::string WithCause(const std::string& text, const std::string& cause) {
+  return cause.empty() ? text : text + " (" + cause + ")";
 }
 
 TConsole::TConsole(TConsoleStreams streams)
@@ -18,9 +24,30 @@ void TConsole::BeginFile(const std::string& subject) {
 void TConsole::Status(const std::string& text) {
   if (streams_.Quiet) return;
   gauge_.Erase();
-  std::fputs((text + "\n").c_str(), streams_.Out);
+  if (outError_ != 0) return;
+  errno = 0;
+  const bool put = std::fputs((text + "\n").c_str(), streams_.Out) >= 0;
   // A script reading the output sees each step as it happens.
-  std::fflush(streams_.Out);
+  CheckOut(put && std::fflush(streams_.Out) == 0);
+}
+
+bool TConsole::FlushStandardOutput() {
+  if (outError_ == 0) {
+    errno = 0;
+    CheckOut(std::fflush(streams_.Out) == 0);
+  }
+  return outError_ == 0;
+}
+
+std::string TConsole::StandardOutputError() const { return std::string("write error: ") + std::strerror(outError_); }
+
+void TConsole::CheckOut(bool written) {
+  if (written && !std::ferror(streams_.Out)) return;
+  outError_ = errno != 0 ? errno : EIO;
+  // What is left in the buffer is never written: the next flush would fail
+  // again, and the error is reported once.
+  std::clearerr(streams_.Out);
+  outcome_ = TFileOutcome::Failed;
 }
 
 void TConsole::Error(const std::string& text) {
@@ -49,7 +76,7 @@ std::string TConsole::Ask(const std::string& question) {
 void TConsole::ToErr(const std::string& text) {
   gauge_.Erase();
   // Keep the order of status and error lines when both go to one place.
-  std::fflush(streams_.Out);
+  if (outError_ == 0) CheckOut(std::fflush(streams_.Out) == 0);
   const std::string prefix = subject_.empty() ? "vantrel: " : "vantrel: " + subject_ + ": ";
   std::fputs((prefix + text + "\n").c_str(), streams_.Err);
   std::fflush(streams_.Err);

@@ -32,7 +32,16 @@ class TConsole {
   void BeginFile(const std::string& subject);
   TFileOutcome Outcome() const { return outcome_; }
 
+  // A status line on standard output. A write there that fails (a closed
+  // pipe, a full disk) is remembered: the file in hand still ends as it
+  // would, and the batch starts no other file.
   void Status(const std::string& text);
+  // Standard output took a write no more; StandardOutputError says why.
+  bool StandardOutputFailed() const { return outError_ != 0; }
+  // Writes out what standard output still holds; false when that fails.
+  bool FlushStandardOutput();
+  // The line that reports a failed standard output ("write error: ...").
+  std::string StandardOutputError() const;
   // The file failed; the text goes to standard error.
   void Error(const std::string& text);
   // The file failed, and there is nothing to say.
@@ -47,13 +56,19 @@ class TConsole {
 
  private:
   void ToErr(const std::string& text);
+  void CheckOut(bool written);
 
   TConsoleStreams streams_;
   TTextGauge gauge_;
   std::string subject_;
   TFileOutcome outcome_ = TFileOutcome::Done;
+  int outError_ = 0;  // errno of the first failed write to standard output
 };
 
 // A message of the commands as a terminal shows it: the carriage returns
 // that break its lines in a box become line feeds.
 std::string TerminalText(std::string text);
+
+// An error text followed by the file or folder at fault, when there is one:
+// "Erreur E/S 5. (/tmp/x)".
+std::string WithCause(const std::string& text, const std::string& cause);

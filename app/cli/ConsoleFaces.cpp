@@ -63,6 +63,10 @@ TModalResult TConsoleMessages::MessageDialog(const std::string& text, TMsgDlgTyp
 
 void TConsoleMessages::PlainMessage(const std::string& text) { console_.Error(TerminalText(text)); }
 
+void TConsoleMessages::PlainMessageAbout(const std::string& text, const std::string& cause) {
+  console_.Error(WithCause(TerminalText(text), cause));
+}
+
 bool TConsoleMessages::PickDirectory(const std::string&, const std::string&, std::string& directory) {
   if (!outDir_) {
     console_.Error("the file lies on an optical disc; give a folder for the WAV with --out-dir");

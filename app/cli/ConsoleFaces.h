@@ -46,6 +46,7 @@ class TConsoleMessages : public IMessages {
   TModalResult MessageDialog(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons,
                              int helpContext) override;
   void PlainMessage(const std::string& text) override;
+  void PlainMessageAbout(const std::string& text, const std::string& cause) override;
   bool PickDirectory(const std::string& prompt, const std::string& root, std::string& directory) override;
 
  private:

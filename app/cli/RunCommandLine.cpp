@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,10 +24,24 @@ constexpr int kAllDone = 0;
 constexpr int kSomeNotDone = 1;
 constexpr int kWrongArguments = 2;
 
-int ExitStatus(const TBatchOutcomes& outcomes) {
+// A run whose standard output lost its lines has failed, as a script reading
+// them would otherwise take a missing "That's right" for nothing said.
+int ExitStatus(const TBatchOutcomes& outcomes, TConsole& console) {
+  if (!console.FlushStandardOutput()) {
+    console.BeginFile("");
+    console.Error(console.StandardOutputError());
+    return kSomeNotDone;
+  }
   const bool allDone =
       std::all_of(outcomes.begin(), outcomes.end(), [](TFileOutcome o) { return o == TFileOutcome::Done; });
   return allDone ? kAllDone : kSomeNotDone;
+}
+
+// Help and version text: written whole, or the status says it was not.
+int PrintedOrFailed(int printed) {
+  if (printed >= 0 && std::fflush(stdout) == 0 && !std::ferror(stdout)) return kAllDone;
+  std::fprintf(stderr, "vantrel: write error: %s\n", std::strerror(errno != 0 ? errno : EIO));
+  return kSomeNotDone;
 }
 
 TBatchOutcomes DecodeWithLoadedLibrary(const TCommandLine& line, const std::string& appDir, TConsole& console) {
@@ -53,12 +69,10 @@ int RunCommandLine(int argc, char** argv) {
   }
   const TCommandLine& line = parsed.Line;
   if (line.Action == TCliAction::Help) {
-    std::fputs(kUsage, stdout);
-    return kAllDone;
+    return PrintedOrFailed(std::fputs(kUsage, stdout));
   }
   if (line.Action == TCliAction::Version) {
-    std::printf("vantrel %s\n", VANTREL_VERSION);
-    return kAllDone;
+    return PrintedOrFailed(std::printf("vantrel %s\n", VANTREL_VERSION));
   }
 
   TConsoleStreams streams;
@@ -68,9 +82,9 @@ int RunCommandLine(int argc, char** argv) {
   streams.Quiet = line.Quiet;
   TConsole console(streams);
   if (line.Action == TCliAction::ToGame) {
-    return ExitStatus(ConvertToGame(line.Pairs, line.Answer, line.Resample, console));
+    return ExitStatus(ConvertToGame(line.Pairs, line.Answer, line.Resample, console), console);
   }
-  if (line.Action == TCliAction::Restore) return ExitStatus(RestoreGameFiles(line.GameFiles, console));
+  if (line.Action == TCliAction::Restore) return ExitStatus(RestoreGameFiles(line.GameFiles, console), console);
 
   // Every MP3 would fail in the decoder with a text that does not name the
   // folder; one line says what is wrong.
@@ -82,5 +96,5 @@ int RunCommandLine(int argc, char** argv) {
   // The player's timer belongs to an event loop's thread; a core application
   // gives it one without any display.
   QCoreApplication app(argc, argv);
-  return ExitStatus(DecodeWithLoadedLibrary(line, ApplicationDirectory(), console));
+  return ExitStatus(DecodeWithLoadedLibrary(line, ApplicationDirectory(), console), console);
 }

@@ -1,10 +1,10 @@
 #include "GameSoundConversion.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 
 #include "CheckedFile.h"
+#include "CopyIntoPlace.h"
 #include "Exceptions.h"
 #include "FileChecks.h"
 #include "FileServices.h"
@@ -27,42 +27,16 @@ const char* const kEncodingUnreadable = "The Wav file's sound encoding can't be 
 
 namespace {
 
-constexpr int64_t kCopyBlock = 2048;
 constexpr unsigned kGameRate = 22050;
 constexpr unsigned kCdRate = 44100;
 constexpr int kFileNotFound = 2;
 constexpr int kPathNotFound = 3;
 constexpr int kAccessDenied = 5;
 constexpr int kFileExists = 80;
-constexpr int kDiskFull = 101;
-// The platform's own "disk full" code, as the file services map ENOSPC.
-constexpr int kPlatformDiskFull = 112;
 
-// Closes a file variable that an error left open, so that its handle does not
-// stay held until the program ends. A failure to close is not reported: the
-// error that is on its way matters more.
-class OpenFileGuard {
- public:
-  explicit OpenFileGuard(TFileVar& f) : f_(f) {}
-  ~OpenFileGuard() {
-    if (f_.State == TFileState::fmClosed) return;
-    try {
-      CloseFile(f_);
-    } catch (const Exception&) {
-    }
-  }
-  OpenFileGuard(const OpenFileGuard&) = delete;
-  OpenFileGuard& operator=(const OpenFileGuard&) = delete;
-
- private:
-  TFileVar& f_;
-};
-
-[[noreturn]] void RaiseInOutError(int code) { throw EInOutError(InOutErrorMessage(code), code); }
-
-// Linux reports a full disk as ENOSPC or as a short write; the user reads one
-// text for both.
-int DiskFullAsOne(int code) { return code == kPlatformDiskFull ? kDiskFull : code; }
+[[noreturn]] void RaiseInOutError(int code, const std::string& path = "") {
+  throw EInOutError(InOutErrorMessage(code), code, path);
+}
 
 TWavLayout LayoutOf(const TFileVar& f) {
   TWavLayout layout;
@@ -76,6 +50,13 @@ TWavLayout LayoutOf(const TFileVar& f) {
 TPcm16Producer ProducerFor(const TWavLayout& layout) {
   if (IsPcm16(layout)) return nullptr;
   return DecodeToPcm16;
+}
+
+// A private file of the run that would not go is an error: the user learns
+// what stayed behind.
+void RemovePrivateFile(THalvedFile& file) {
+  const int code = file.Remove();
+  if (code != 0) RaiseInOutError(code, file.FailedPath());
 }
 
 std::string RateNotResampled(unsigned rate) {
@@ -159,18 +140,20 @@ void TGameSoundConversion::Run() {
       messages_.PlainMessage(kEncodingUnreadable);
       return;
     }
-    if (made.kind == TPcm16Outcome::TKind::Failed) RaiseInOutError(DiskFullAsOne(made.errorCode));
+    if (made.kind == TPcm16Outcome::TKind::Failed)
+      RaiseInOutError(DiskFullAsOne(made.errorCode),
+                      pcmFile.FailedPath().empty() ? pcmFile.Path() : pcmFile.FailedPath());
     dataPath = pcmFile.Path();
   }
   THalvedFile halvedFile;
   TFileVar source;
-  OpenFileGuard sourceGuard(source);
+  TClosingGuard sourceGuard(source);
   int64_t dataSize = std::numeric_limits<int64_t>::max();
   if (halve) {
     halvingSucceeded_ = false;
     if (halvedFile.Create(wavName)) HalveSampleRate(dataPath, halvedFile.Path(), gauge_, halvingSucceeded_);
     if (!halvingSucceeded_) {
-      messages_.PlainMessage(kHalvingFailed);
+      messages_.PlainMessageAbout(kHalvingFailed, halvedFile.FailedPath());
       return;
     }
     AssignFile(source, halvedFile.Path());
@@ -186,10 +169,16 @@ void TGameSoundConversion::Run() {
     if (layout.fromChunks) dataSize = layout.dataSize;
   }
 
-  BackUp(gamePath);
+  // Read from here on through the open file alone: nothing of the run stays
+  // in the temporary folder, whatever ends the program later.
+  RemovePrivateFile(halvedFile);
+  RemovePrivateFile(pcmFile);
+
+  TRunFile madeBackup;
+  BackUp(gamePath, madeBackup);
   ShowStatus("Deleting " + gameName, true);
   ShowStatus("Converting " + wavName + " as " + gameName, true);
-  CopyData(source, dataSize, gamePath);
+  CopyIntoPlace(source, dataSize, gamePath, &madeBackup);
   gauge_.SetProgress(0);
   ShowStatus("That's right", false);
 }
@@ -213,7 +202,7 @@ void TGameSoundConversion::ShowStatus(const std::string& text, bool repaint) {
 
 TWavLayout TGameSoundConversion::ReadLayout(const std::string& wavName) {
   TFileVar f;
-  OpenFileGuard guard(f);
+  TClosingGuard guard(f);
   AssignFile(f, wavName);
   Reset(f, 1);
   const TWavLayout layout = LayoutOf(f);
@@ -221,43 +210,19 @@ TWavLayout TGameSoundConversion::ReadLayout(const std::string& wavName) {
   return layout;
 }
 
-void TGameSoundConversion::BackUp(const std::string& gameName) {
+void TGameSoundConversion::BackUp(const std::string& gameName, TRunFile& madeBackup) {
   const std::string backupName = gameName + ".bak";
   // Once made, the backup holds the game's own file and is never touched again.
   if (RegularFileExists(backupName)) return;
   ShowStatus("Backing up " + ExtractFileName(gameName), true);
-  // Made exclusively: a backup that another run made meanwhile holds the
-  // game's file as it was before that run replaced it, and stays as it is. A
-  // copy that fails removes only the backup it made.
-  if (CopyFile(gameName, backupName, true)) return;
-  const int code = LastOSError();
+  // Made whole under a hidden name and then given the backup's name without
+  // replacing anything: a backup that another run made meanwhile holds the
+  // game's file as it was before that run replaced it, and stays as it is.
+  const int code = MakeWholeBackup(gameName, backupName, madeBackup);
   // No game file yet: there is nothing to keep.
-  if (code == kFileNotFound || code == kPathNotFound || code == kFileExists) return;
+  if (code == 0 || code == kFileNotFound || code == kPathNotFound) return;
+  // Only a backup file counts; a link to nowhere or a folder there keeps nothing.
+  if (code == kFileExists && RegularFileExists(backupName)) return;
   // The game file is about to be replaced: without a backup it would be lost.
-  RaiseInOutError(DiskFullAsOne(code));
-}
-
-void TGameSoundConversion::CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName) {
-  TFileVar game;
-  OpenFileGuard gameGuard(game);
-  TReplacement replacement(gameName);
-  replacement.Create(game);
-  unsigned char buffer[kCopyBlock];
-  int64_t remaining = dataSize;
-  int64_t got = 0;
-  int64_t put = 0;
-  do {
-    BlockRead(source, buffer, std::min(kCopyBlock, remaining), got);
-    remaining -= got;
-    try {
-      BlockWrite(game, buffer, got, put);
-    } catch (const EInOutError& e) {
-      RaiseInOutError(DiskFullAsOne(e.ErrorCode));
-    }
-    // A write that stores less than it was given has run out of room.
-    if (put < got) RaiseInOutError(kDiskFull);
-  } while (got > 0 && remaining > 0);
-  CloseFile(source);
-  CloseFile(game);
-  replacement.Commit();
+  RaiseInOutError(DiskFullAsOne(code), backupName);
 }

@@ -26,6 +26,7 @@
 #include "CommandPorts.h"
 #include "IniFiles.h"
 #include "Pcm16Source.h"
+#include "RunCleanup.h"
 #include "WavLayout.h"
 
 class TGameSoundConversion {
@@ -55,11 +56,8 @@ class TGameSoundConversion {
   void RememberFolder(const char* key, const std::string& fileName, const std::string& startFolder);
   void ShowStatus(const std::string& text, bool repaint);
   TWavLayout ReadLayout(const std::string& wavName);
-  void BackUp(const std::string& gameName);
-  // Copies up to dataSize bytes from the source's position (to its end when
-  // it has fewer) into a new game file, closes both and puts the new file in
-  // the game file's place.
-  void CopyData(TFileVar& source, int64_t dataSize, const std::string& gameName);
+  // madeBackup watches a backup this run made until the game file is replaced.
+  void BackUp(const std::string& gameName, TRunFile& madeBackup);
 
   IFileDialog& openDialog_;
   IFileDialog& saveDialog_;

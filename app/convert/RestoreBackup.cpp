@@ -1,10 +1,10 @@
 #include "RestoreBackup.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <vector>
+#include <limits>
 
 #include "CheckedFile.h"
+#include "CopyIntoPlace.h"
 #include "Exceptions.h"
 #include "FileChecks.h"
 #include "PathUtils.h"
@@ -15,10 +15,7 @@ const char* const kBackupNotRegular = "The backup %s is not a regular file\rNoth
 
 namespace {
 
-constexpr int64_t kCopyBlock = 64 * 1024;
 constexpr int kAccessDenied = 5;
-constexpr int kDiskFull = 101;
-constexpr int kPlatformDiskFull = 112;
 
 [[noreturn]] void RaiseInOutError(int code) { throw EInOutError(InOutErrorMessage(code), code); }
 
@@ -43,36 +40,6 @@ void OpenForReading(TFileVar& f, const std::string& name) {
   FileMode = mode;
 }
 
-// Closes what an error left open; the error on its way matters more than a
-// failure to close.
-class ClosingGuard {
- public:
-  explicit ClosingGuard(TFileVar& f) : f_(f) {}
-  ~ClosingGuard() {
-    if (f_.State == TFileState::fmClosed) return;
-    try {
-      CloseFile(f_);
-    } catch (const Exception&) {
-    }
-  }
-  ClosingGuard(const ClosingGuard&) = delete;
-  ClosingGuard& operator=(const ClosingGuard&) = delete;
-
- private:
-  TFileVar& f_;
-};
-
-void WriteAll(TFileVar& f, const unsigned char* buffer, int64_t count) {
-  int64_t put = 0;
-  try {
-    BlockWrite(f, buffer, count, put);
-  } catch (const EInOutError& e) {
-    RaiseInOutError(e.ErrorCode == kPlatformDiskFull ? kDiskFull : e.ErrorCode);
-  }
-  // A write that stores less than it was given has run out of room.
-  if (put < count) RaiseInOutError(kDiskFull);
-}
-
 }  // namespace
 
 void RestoreBackup(const std::string& gamePath, IMessages& messages, IStatusLine& statusLine) {
@@ -90,23 +57,11 @@ void RestoreBackup(const std::string& gamePath, IMessages& messages, IStatusLine
   if (IsSpecialFile(gamePath)) RaiseInOutError(kAccessDenied);
 
   TFileVar backup;
-  ClosingGuard backupGuard(backup);
+  TClosingGuard backupGuard(backup);
   OpenForReading(backup, backupPath);
   statusLine.SetStatusText("Restoring " + ExtractFileName(gamePath));
   statusLine.RepaintWindow();
 
-  TFileVar game;
-  ClosingGuard gameGuard(game);
-  TReplacement replacement(gamePath);
-  replacement.Create(game);
-  std::vector<unsigned char> buffer(kCopyBlock);
-  int64_t got = 0;
-  do {
-    BlockRead(backup, buffer.data(), kCopyBlock, got);
-    WriteAll(game, buffer.data(), got);
-  } while (got > 0);
-  CloseFile(backup);
-  CloseFile(game);
-  replacement.Commit();
+  CopyIntoPlace(backup, std::numeric_limits<int64_t>::max(), gamePath, nullptr);
   statusLine.SetStatusText("That's right");
 }

@@ -13,6 +13,7 @@
 
 #include "Exceptions.h"
 #include "GameSoundConversion.h"
+#include "PathUtils.h"
 #include "convert_support.h"
 
 namespace {
@@ -403,7 +404,9 @@ TEST_F(Conversion, GameFileThatIsNoRegularFileIsRefused) {
 
 // A ".bak" that is there without being a regular file (a link to nowhere, a
 // folder) is never written through: the backup is made only as a new file.
-TEST_F(Conversion, BackupNameTakenByAnotherEntryIsLeftAlone) {
+// Only a backup file holds the original: a link to nowhere or a folder under
+// the backup's name stops the conversion before the game file is touched.
+TEST_F(Conversion, BackupNameTakenByALinkOrAFolderStopsBeforeTheGameFileIsTouched) {
   const Bytes data = Pattern(500);
   ChooseWav(22050, data);
   const std::string game = ChooseGame(&oldGame);
@@ -414,10 +417,13 @@ TEST_F(Conversion, BackupNameTakenByAnotherEntryIsLeftAlone) {
     ASSERT_NO_THROW(WriteFile(game, oldGame));
     std::filesystem::remove_all(game + ".bak");
     make();
-    Run();
-    EXPECT_EQ(ReadFile(game), data);
+    status.events.clear();
+    const EInOutError e = RunExpectingIoError();
+    EXPECT_EQ(e.ErrorCode, 80);
+    EXPECT_EQ(ReadFile(game), oldGame);
     EXPECT_FALSE(Exists(elsewhere));
-    EXPECT_EQ(status.text, "That's right");
+    EXPECT_NE(status.text, "That's right");
+    EXPECT_EQ(FolderEntries(gameDir).size(), 2u) << "a hidden file was left";
   }
   EXPECT_TRUE(std::filesystem::is_directory(game + ".bak"));
 }
@@ -573,6 +579,97 @@ TEST_F(Conversion, FailedBackupOnFullDiskKeepsGameFile) {
   EXPECT_EQ(ReadFile(game), bigGame);
   EXPECT_FALSE(Exists(game + ".bak"));
   EXPECT_EQ(status.text, "Backing up bsound1.16");
+}
+
+}  // namespace
+
+namespace {
+
+class ConversionKeeps : public Conversion {};
+
+TEST_F(ConversionKeeps, TheReplacedGameFilesPermissionBits) {
+  const Bytes data = Pattern(800);
+  ChooseWav(22050, data);
+  const std::string game = ChooseGame(&oldGame);
+  ASSERT_EQ(chmod(game.c_str(), 0640), 0);
+  Run();
+  EXPECT_EQ(ReadFile(game), data);
+  EXPECT_EQ(ModeOf(game) & 07777, 0640u);
+  EXPECT_EQ(ModeOf(game + ".bak") & 07777, 0640u);
+}
+
+// Game file names as long as the file system takes: the hidden files of the
+// run are named within the same limit. A new game file may use the whole
+// 255 bytes; one that is backed up leaves room for ".bak".
+TEST_F(ConversionKeeps, GameFileNamesOfTheLongestLengths) {
+  const Bytes data = Pattern(800);
+  ChooseWav(44100, data);
+  for (const bool existing : {true, false}) {
+    const size_t length = existing ? 250 : 255;
+    const std::string game = ChooseGame(existing ? &oldGame : nullptr, "bsound" + std::string(length - 9, 'x') + ".16");
+    ASSERT_EQ(ExtractFileName(game).size(), length);
+    Run();
+    EXPECT_EQ(status.text, "That's right") << length;
+    EXPECT_EQ(Exists(game + ".bak"), existing);
+    if (existing) {
+      EXPECT_EQ(ReadFile(game + ".bak"), oldGame);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(game);
+    std::filesystem::remove(game + ".bak", ignored);
+    EXPECT_TRUE(FolderEntries(gameDir).empty()) << "a hidden file was left";
+  }
+}
+
+// The finished file cannot take the game file's place: an I/O error, and
+// whatever stood there stays, with no hidden file left beside it.
+TEST_F(ConversionKeeps, WhatStandsAtTheGameFilesNameWhenTheRenameFails) {
+  ChooseWav(22050, Pattern(800));
+  const std::string game = ChooseGame(&oldGame);
+  status.onStatusText = [&] {
+    if (status.text.rfind("Converting", 0) != 0) return;
+    // Another program puts a folder with a file of its own there meanwhile.
+    std::filesystem::remove(game);
+    ASSERT_EQ(mkdir(game.c_str(), 0755), 0);
+    WriteFile(game + "/kept", oldGame);
+  };
+  const EInOutError e = RunExpectingIoError();
+  EXPECT_NE(e.ErrorCode, 0);
+  EXPECT_NE(status.text, "That's right");
+  EXPECT_EQ(ReadFile(game + "/kept"), oldGame);
+  EXPECT_EQ(FolderEntries(gameDir), (std::vector<std::string>{"bsound1.16", "bsound1.16.bak"}));
+  EXPECT_TRUE(FolderEntries(tmpDir).empty());
+}
+
+// The halved file cannot be removed (a mount holds it): the run stops with
+// an error that names it, instead of leaving it behind unsaid.
+TEST_F(ConversionKeeps, NoPrivateFileUnsaidWhenItCannotBeRemoved) {
+  ChooseWav(44100, Pattern(8000));
+  const std::string game = ChooseGame(&oldGame);
+  std::string held;
+  gauge.onSetMaxValue = [&] {
+    const std::vector<std::string> folders = FolderEntries(tmpDir);
+    ASSERT_EQ(folders.size(), 1u);
+    const std::string folder = tmpDir + folders[0];
+    const std::vector<std::string> files = FolderEntries(folder);
+    ASSERT_EQ(files.size(), 1u);
+    held = folder + "/" + files[0];
+    if (mount("/dev/null", held.c_str(), nullptr, MS_BIND, nullptr) != 0) held.clear();
+  };
+  bool raised = false;
+  std::string path;
+  try {
+    Run();
+  } catch (const EInOutError& e) {
+    raised = true;
+    path = e.Path;
+  }
+  if (held.empty()) GTEST_SKIP() << "bind mounts are refused here";
+  umount(held.c_str());
+  EXPECT_TRUE(raised);
+  EXPECT_EQ(path, held);
+  EXPECT_NE(status.text, "That's right");
+  EXPECT_EQ(ReadFile(game), oldGame);
 }
 
 }  // namespace

@@ -42,11 +42,32 @@ CliResult RunChild(const CliRun& run) {
   for (auto& e : envText) envp.push_back(e.data());
   envp.push_back(nullptr);
 
+  int deadPipe[2] = {-1, -1};
+  if (run.out == CliRun::TOut::ClosedPipe) {
+    if (pipe(deadPipe) != 0) return result;
+    close(deadPipe[0]);
+  }
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(in, 0);
-    dup2(out, 1);
+    switch (run.out) {
+      case CliRun::TOut::File:
+        dup2(out, 1);
+        break;
+      case CliRun::TOut::Closed:
+        close(1);
+        break;
+      case CliRun::TOut::DevFull:
+        dup2(open("/dev/full", O_WRONLY), 1);
+        break;
+      case CliRun::TOut::ClosedPipe:
+        dup2(deadPipe[1], 1);
+        break;
+    }
     dup2(err, 2);
+    // Nothing else of the test's stays open in the child.
+    for (int fd : {in, out, err, deadPipe[1]})
+      if (fd > 2) close(fd);
     if (!run.workDir.empty() && chdir(run.workDir.c_str()) != 0) _exit(126);
     execve(run.program.c_str(), argv.data(), envp.data());
     _exit(127);
@@ -56,9 +77,11 @@ CliResult RunChild(const CliRun& run) {
     waitpid(pid, &status, 0);
     result.started = true;
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     result.out = Slurp(out);
     result.err = Slurp(err);
   }
+  if (deadPipe[1] >= 0) close(deadPipe[1]);
   close(in);
   close(out);
   close(err);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FileServices.h"
+#include "ProcessStart.h"
 #include "TempDir.h"
 
 namespace {
@@ -149,6 +150,9 @@ INSTANTIATE_TEST_SUITE_P(Table, ServiceFailure, ::testing::ValuesIn(kFailures),
 
 class FileServices : public ::testing::Test {
  protected:
+  // The program settles its write signals at start-up; the file services
+  // count on that.
+  static void SetUpTestSuite() { PrepareProcess(); }
   void SetUp() override { ASSERT_TRUE(dir.Ok()); }
   TempDir dir;
 };

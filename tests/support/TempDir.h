@@ -36,7 +36,8 @@ std::string ReadFileBytes(const std::string& path);
 mode_t ModeOf(const std::string& path);
 
 // Lowers the process's file size limit for the life of the object: writes
-// past it are cut short or fail as on a full disk.
+// past it are cut short or fail as on a full disk. SIGXFSZ is ignored from
+// then on, as the program does.
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(rlim_t bytes);
