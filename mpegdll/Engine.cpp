@@ -414,6 +414,9 @@ void Engine::PlayLoop(Playback* pb, const PlayParams& p) {
     publish();
   }
   if (direct) mpg123_replace_buffer(p.mh, p.decodeBuffer, block);
+  // A decode that failed leaves the old WAV as it was, not a WAV of the
+  // sound up to the failure.
+  if (error != 0) sink->Abandon();
   if (!sink->Finish(interrupted) && error == 0) error = MPEGDLL_ERR_OUTPUT;
   if (toFile) fileDecoding_.store(false);
   sink.reset();
