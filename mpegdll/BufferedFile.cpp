@@ -36,7 +36,10 @@ ssize_t BufferedFile::Read(unsigned char* out, size_t bytes) {
       // A request as large as the buffer goes straight to the caller's memory.
       const bool direct = bytes - done >= kBufferBytes;
       const ssize_t got = direct ? ReadSome(fd_, out + done, bytes - done) : ReadSome(fd_, buffer_.get(), kBufferBytes);
-      if (got < 0) return done > 0 ? static_cast<ssize_t>(done) : -1;
+      if (got < 0) {
+        readFailed_ = true;
+        return done > 0 ? static_cast<ssize_t>(done) : -1;
+      }
       if (got == 0) break;
       fileAt_ += got;
       if (direct) {

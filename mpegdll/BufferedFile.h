@@ -29,6 +29,11 @@ class BufferedFile {
 
   static constexpr size_t kBufferBytes = size_t{1} << 16;
 
+  // A read of the file itself failed (an I/O error), as opposed to a seek
+  // that the decoder asked for and the file could not make (a tag whose size
+  // points outside the file).
+  bool ReadFailed() const { return readFailed_; }
+
  private:
   ssize_t Read(unsigned char* out, size_t bytes);
   off_t Seek(off_t offset, int whence);
@@ -42,4 +47,5 @@ class BufferedFile {
   size_t pos_ = 0;
   size_t end_ = 0;
   off_t fileAt_ = 0;
+  bool readFailed_ = false;
 };

@@ -56,6 +56,7 @@ struct Engine::Playback {
 struct Engine::PlayParams {
   mpg123_handle* mh;
   CallbackSource* source;
+  BufferedFile* file;
   long rate;
   int32_t device;
   std::string fileName;
@@ -160,6 +161,10 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   s->mh = mpg123_new(nullptr, &err);
   if (!s->mh) return Fail(MPEGDLL_ERR_DECODER);
   mpg123_param(s->mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+  // Damage anywhere in a stream (a bad download, a scratched disc) is passed
+  // over: the decoder looks for the next frame as far as it must, so every
+  // frame that can be decoded is.
+  mpg123_param(s->mh, MPG123_RESYNC_LIMIT, -1, 0.0);
   // Lock the output format before the first frame: 16-bit stereo at any
   // rate, so the decoder never switches encoding or channel count mid-stream
   // (mono is doubled by the decoder itself).
@@ -256,6 +261,7 @@ int32_t Engine::StartPlayback() {
   PlayParams p{};
   p.mh = s.mh;
   p.source = s.source.get();
+  p.file = s.file.get();
   p.rate = s.rate;
   p.device = device_;
   p.fileName = fileName_;
@@ -397,7 +403,12 @@ void Engine::PlayLoop(Playback* pb, const PlayParams& p) {
       // MPEG audio at all.
       const int code = mpg123_errcode(p.mh);
       if (decodedAny && (code == MPG123_RESYNC_FAIL || code == MPG123_OUT_OF_SYNC)) break;
-      const bool readError = (p.source && p.source->readFailed) || mpg123_errcode(p.mh) == MPG123_ERR_READER;
+      // A tag after the last frame whose size fields are absurd sends the
+      // decoder seeking outside the file; only a failed read of a named file
+      // is an input error then.
+      const bool fileReadFailed = p.file != nullptr && p.file->ReadFailed();
+      if (decodedAny && code == MPG123_ERR_READER && p.file != nullptr && !fileReadFailed) break;
+      const bool readError = (p.source && p.source->readFailed) || fileReadFailed || code == MPG123_ERR_READER;
       error = readError ? MPEGDLL_ERR_INPUT : MPEGDLL_ERR_DECODER;
       break;
     }
