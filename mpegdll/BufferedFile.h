@@ -19,6 +19,10 @@ class BufferedFile {
   BufferedFile(const BufferedFile&) = delete;
   BufferedFile& operator=(const BufferedFile&) = delete;
 
+  // The file is read as if it ended at `end` (data after the last frame
+  // that the decoder should not take for sound).
+  void SetEnd(off_t end) { limit_ = end; }
+
   // Back to the first byte. false when the file cannot seek.
   bool Rewind();
 
@@ -48,4 +52,5 @@ class BufferedFile {
   size_t end_ = 0;
   off_t fileAt_ = 0;
   bool readFailed_ = false;
+  off_t limit_ = -1;  // -1: the file's own end
 };

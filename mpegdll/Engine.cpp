@@ -5,13 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <system_error>
 
 #include "BufferedFile.h"
+#include "FileWindow.h"
 #include "Sinks.h"
+#include "StreamWalk.h"
 #include "ThreadPriority.h"
 
 struct Engine::Stream {
@@ -93,6 +96,10 @@ int OpenRegularFile(const char* name, FileId* id, int64_t* bytes) {
 
 // Average bit rates that MPEG audio frames can have, in kbit/s, by version
 // (1, 2, 2.5) and layer (1 to 3).
+// The samples an MPEG layer III decoder puts before the sound, which an
+// encoder's info frame counts into the stream's delay.
+constexpr int64_t kDecoderDelay = 529;
+
 struct BitrateRange {
   int low;
   int high;
@@ -175,6 +182,7 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   for (size_t i = 0; i < rateCount; ++i) mpg123_format(s->mh, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
   int64_t fileBytes = -1;
+  StreamWalk walk;
   if (sourceFlag == 1) {
     s->source = std::make_unique<CallbackSource>(callbacks);
     if (!s->source->OpenStream()) return Fail(MPEGDLL_ERR_INPUT);
@@ -187,7 +195,22 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
     if (!name || !*name) return Fail(MPEGDLL_ERR_INPUT);
     const int fd = OpenRegularFile(name, &s->fileId, &fileBytes);
     if (fd < 0) return Fail(MPEGDLL_ERR_INPUT);
+    // The frame headers of the whole file, read before decoding: the decoder
+    // alone finds neither parts of another rate joined on (its output would
+    // change rate in the middle, and play at the wrong speed in a WAV of one
+    // rate) nor a file cut short after an info frame that counts more.
+    FileWindow window(fd);
+    walk = WalkFrames(&FileWindow::ReadAt, &window, static_cast<off_t>(fileBytes), 0);
+    // Parts of another rate are resampled to the first part's rate by the
+    // decoder's own resampler; a file of one rate is decoded as it is.
+    if (walk.ok && walk.mixedRates) mpg123_param(s->mh, MPG123_FORCE_RATE, walk.firstRate, 0.0);
     s->file = std::make_unique<BufferedFile>(fd);
+    // Data after the last frame (junk, a tag of no known kind) can hold what
+    // passes for a frame, a short burst of noise: the decoder does not see it.
+    if (walk.ok && walk.audioEnd >= 0 && walk.audioEnd < fileBytes) {
+      fileBytes = walk.audioEnd;
+      s->file->SetEnd(static_cast<off_t>(fileBytes));
+    }
     if (mpg123_replace_reader_handle(s->mh, &BufferedFile::ReadFn, &BufferedFile::SeekFn, nullptr) != MPG123_OK)
       return Fail(MPEGDLL_ERR_DECODER);
     if (mpg123_open_handle(s->mh, s->file.get()) != MPG123_OK) return Fail(MPEGDLL_ERR_INPUT);
@@ -212,11 +235,23 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   long encoderDelay = -1;
   double ignored = 0;
   mpg123_getstate(s->mh, MPG123_ENC_DELAY, &encoderDelay, &ignored);
-  if (encoderDelay < 0 || !FrameCountFitsFile(s->mh, s->info, fileBytes)) {
+  // A file that holds fewer frames than its info frame counts was cut short
+  // (an interrupted download): its length comes from the scan too.
+  // Scanning it would make the decoder drop the info frame's gapless
+  // trimming, so its length is counted from the frames the walk found: all
+  // but the info frame, less the encoder's and the decoder's delay.
+  const bool cutShort = walk.ok && walk.frames < mpg123_framelength(s->mh);
+  if (!cutShort && (encoderDelay < 0 || !FrameCountFitsFile(s->mh, s->info, fileBytes))) {
     if (mpg123_scan(s->mh) == MPG123_OK) s->atStart = false;
   }
   const off_t length = mpg123_length(s->mh);
   s->lengthSamples = length > 0 ? length : 0;
+  const int64_t gaplessTrim = encoderDelay >= 0 ? mpg123_spf(s->mh) + encoderDelay + kDecoderDelay : 0;
+  if (cutShort) s->lengthSamples = std::max<int64_t>(0, walk.frames * mpg123_spf(s->mh) - gaplessTrim);
+  // Joined parts of other rates: the decoder counts their samples at their
+  // own rates, the output has them at the first part's.
+  if (walk.ok && walk.mixedRates)
+    s->lengthSamples = std::max<int64_t>(0, static_cast<int64_t>(walk.outputSamples + 0.5) - gaplessTrim);
 
   stream_ = std::move(s);
   mode_.store(MPEGDLL_MODE_STOPPED);

@@ -259,3 +259,45 @@ TEST_F(StreamLength, AWavNamedMp3IsAnInputErrorAndNothingIsWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file cut short after its info frame (an interrupted download): the
+// length is where the decoding really ends, not what the info frame counts.
+TEST_F(StreamLength, AFileCutShortAfterItsInfoFrameEndsWhereItsLengthSays) {
+  for (const char* lame : {"-b 128", "-V 2"}) {
+    const std::string whole = MakeMp3(dir, "whole.mp3", 44100, 2, 10.0, lame);
+    ASSERT_FALSE(whole.empty());
+    std::vector<unsigned char> bytes = ReadFile(whole);
+    bytes.resize(bytes.size() * 4 / 10);
+    const std::string cut = dir / "cut.mp3";
+    writeFile(cut, bytes);
+    SCOPED_TRACE(lame);
+    expectLengthIsWhereDecodingEnds(cut, 44100);
+  }
+}
+
+// Parts of two rates joined into one file (`cat a.mp3 b.mp3`): the WAV keeps
+// the first part's rate and lasts as long as both parts, the second part
+// resampled rather than played at the wrong speed; the length told at "Open"
+// is where the decoding ends.
+TEST_F(StreamLength, PartsOfTwoRatesJoinedKeepTheFirstRateAndTheirDuration) {
+  const std::string first = MakeMp3(dir, "a.mp3", 44100, 2, 4.0, "-b 128");
+  const std::string second = MakeMp3(dir, "b.mp3", 22050, 2, 3.0, "-b 64");
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  std::vector<unsigned char> bytes = ReadFile(first);
+  const std::vector<unsigned char> more = ReadFile(second);
+  bytes.insert(bytes.end(), more.begin(), more.end());
+  const std::string joined = dir / "joined.mp3";
+  writeFile(joined, bytes);
+
+  expectLengthIsWhereDecodingEnds(joined, 44100);
+  const WavFile wav = ReadWav(dir / "out.wav");
+  ASSERT_TRUE(wav.valid);
+  EXPECT_EQ(wav.rate, 44100u);
+  // Each part carries an encoder's delay and padding of a few frames.
+  EXPECT_NEAR(static_cast<double>(wav.data.size()) / 4 / 44100, 7.0, 0.1);
+}
+
+}  // namespace
