@@ -30,13 +30,21 @@ void BufferedFile::Reset(off_t at) {
 bool BufferedFile::Rewind() { return Seek(0, SEEK_SET) == 0; }
 
 ssize_t BufferedFile::Read(unsigned char* out, size_t bytes) {
+  if (limit_ >= 0) {
+    const off_t at = fileAt_ - static_cast<off_t>(end_ - pos_);
+    if (at >= limit_) return 0;
+    if (static_cast<off_t>(bytes) > limit_ - at) bytes = static_cast<size_t>(limit_ - at);
+  }
   size_t done = 0;
   while (done < bytes) {
     if (pos_ == end_) {
       // A request as large as the buffer goes straight to the caller's memory.
       const bool direct = bytes - done >= kBufferBytes;
       const ssize_t got = direct ? ReadSome(fd_, out + done, bytes - done) : ReadSome(fd_, buffer_.get(), kBufferBytes);
-      if (got < 0) return done > 0 ? static_cast<ssize_t>(done) : -1;
+      if (got < 0) {
+        readFailed_ = true;
+        return done > 0 ? static_cast<ssize_t>(done) : -1;
+      }
       if (got == 0) break;
       fileAt_ += got;
       if (direct) {
@@ -65,6 +73,10 @@ off_t BufferedFile::Seek(off_t offset, int whence) {
       target = fileAt_ - static_cast<off_t>(end_ - pos_) + offset;
       break;
     case SEEK_END: {
+      if (limit_ >= 0) {
+        target = limit_ + offset;
+        break;
+      }
       const off_t at = ::lseek(fd_, offset, SEEK_END);
       if (at < 0) return -1;
       Reset(at);

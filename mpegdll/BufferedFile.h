@@ -19,6 +19,10 @@ class BufferedFile {
   BufferedFile(const BufferedFile&) = delete;
   BufferedFile& operator=(const BufferedFile&) = delete;
 
+  // The file is read as if it ended at `end` (data after the last frame
+  // that the decoder should not take for sound).
+  void SetEnd(off_t end) { limit_ = end; }
+
   // Back to the first byte. false when the file cannot seek.
   bool Rewind();
 
@@ -28,6 +32,11 @@ class BufferedFile {
   static off_t SeekFn(void* handle, off_t offset, int whence);
 
   static constexpr size_t kBufferBytes = size_t{1} << 16;
+
+  // A read of the file itself failed (an I/O error), as opposed to a seek
+  // that the decoder asked for and the file could not make (a tag whose size
+  // points outside the file).
+  bool ReadFailed() const { return readFailed_; }
 
  private:
   ssize_t Read(unsigned char* out, size_t bytes);
@@ -42,4 +51,6 @@ class BufferedFile {
   size_t pos_ = 0;
   size_t end_ = 0;
   off_t fileAt_ = 0;
+  bool readFailed_ = false;
+  off_t limit_ = -1;  // -1: the file's own end
 };

@@ -5,13 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <system_error>
 
 #include "BufferedFile.h"
+#include "FileWindow.h"
 #include "Sinks.h"
+#include "StreamWalk.h"
 #include "ThreadPriority.h"
 
 struct Engine::Stream {
@@ -56,6 +59,7 @@ struct Engine::Playback {
 struct Engine::PlayParams {
   mpg123_handle* mh;
   CallbackSource* source;
+  BufferedFile* file;
   long rate;
   int32_t device;
   std::string fileName;
@@ -92,6 +96,10 @@ int OpenRegularFile(const char* name, FileId* id, int64_t* bytes) {
 
 // Average bit rates that MPEG audio frames can have, in kbit/s, by version
 // (1, 2, 2.5) and layer (1 to 3).
+// The samples an MPEG layer III decoder puts before the sound, which an
+// encoder's info frame counts into the stream's delay.
+constexpr int64_t kDecoderDelay = 529;
+
 struct BitrateRange {
   int low;
   int high;
@@ -160,6 +168,10 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   s->mh = mpg123_new(nullptr, &err);
   if (!s->mh) return Fail(MPEGDLL_ERR_DECODER);
   mpg123_param(s->mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+  // Damage anywhere in a stream (a bad download, a scratched disc) is passed
+  // over: the decoder looks for the next frame as far as it must, so every
+  // frame that can be decoded is.
+  mpg123_param(s->mh, MPG123_RESYNC_LIMIT, -1, 0.0);
   // Lock the output format before the first frame: 16-bit stereo at any
   // rate, so the decoder never switches encoding or channel count mid-stream
   // (mono is doubled by the decoder itself).
@@ -170,6 +182,7 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   for (size_t i = 0; i < rateCount; ++i) mpg123_format(s->mh, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
   int64_t fileBytes = -1;
+  StreamWalk walk;
   if (sourceFlag == 1) {
     s->source = std::make_unique<CallbackSource>(callbacks);
     if (!s->source->OpenStream()) return Fail(MPEGDLL_ERR_INPUT);
@@ -182,7 +195,22 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
     if (!name || !*name) return Fail(MPEGDLL_ERR_INPUT);
     const int fd = OpenRegularFile(name, &s->fileId, &fileBytes);
     if (fd < 0) return Fail(MPEGDLL_ERR_INPUT);
+    // The frame headers of the whole file, read before decoding: the decoder
+    // alone finds neither parts of another rate joined on (its output would
+    // change rate in the middle, and play at the wrong speed in a WAV of one
+    // rate) nor a file cut short after an info frame that counts more.
+    FileWindow window(fd);
+    walk = WalkFrames(&FileWindow::ReadAt, &window, static_cast<off_t>(fileBytes), 0);
+    // Parts of another rate are resampled to the first part's rate by the
+    // decoder's own resampler; a file of one rate is decoded as it is.
+    if (walk.ok && walk.mixedRates) mpg123_param(s->mh, MPG123_FORCE_RATE, walk.firstRate, 0.0);
     s->file = std::make_unique<BufferedFile>(fd);
+    // Data after the last frame (junk, a tag of no known kind) can hold what
+    // passes for a frame, a short burst of noise: the decoder does not see it.
+    if (walk.ok && walk.audioEnd >= 0 && walk.audioEnd < fileBytes) {
+      fileBytes = walk.audioEnd;
+      s->file->SetEnd(static_cast<off_t>(fileBytes));
+    }
     if (mpg123_replace_reader_handle(s->mh, &BufferedFile::ReadFn, &BufferedFile::SeekFn, nullptr) != MPG123_OK)
       return Fail(MPEGDLL_ERR_DECODER);
     if (mpg123_open_handle(s->mh, s->file.get()) != MPG123_OK) return Fail(MPEGDLL_ERR_INPUT);
@@ -207,11 +235,23 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   long encoderDelay = -1;
   double ignored = 0;
   mpg123_getstate(s->mh, MPG123_ENC_DELAY, &encoderDelay, &ignored);
-  if (encoderDelay < 0 || !FrameCountFitsFile(s->mh, s->info, fileBytes)) {
+  // A file that holds fewer frames than its info frame counts was cut short
+  // (an interrupted download): its length comes from the scan too.
+  // Scanning it would make the decoder drop the info frame's gapless
+  // trimming, so its length is counted from the frames the walk found: all
+  // but the info frame, less the encoder's and the decoder's delay.
+  const bool cutShort = walk.ok && walk.frames < mpg123_framelength(s->mh);
+  if (!cutShort && (encoderDelay < 0 || !FrameCountFitsFile(s->mh, s->info, fileBytes))) {
     if (mpg123_scan(s->mh) == MPG123_OK) s->atStart = false;
   }
   const off_t length = mpg123_length(s->mh);
   s->lengthSamples = length > 0 ? length : 0;
+  const int64_t gaplessTrim = encoderDelay >= 0 ? mpg123_spf(s->mh) + encoderDelay + kDecoderDelay : 0;
+  if (cutShort) s->lengthSamples = std::max<int64_t>(0, walk.frames * mpg123_spf(s->mh) - gaplessTrim);
+  // Joined parts of other rates: the decoder counts their samples at their
+  // own rates, the output has them at the first part's.
+  if (walk.ok && walk.mixedRates)
+    s->lengthSamples = std::max<int64_t>(0, static_cast<int64_t>(walk.outputSamples + 0.5) - gaplessTrim);
 
   stream_ = std::move(s);
   mode_.store(MPEGDLL_MODE_STOPPED);
@@ -256,6 +296,7 @@ int32_t Engine::StartPlayback() {
   PlayParams p{};
   p.mh = s.mh;
   p.source = s.source.get();
+  p.file = s.file.get();
   p.rate = s.rate;
   p.device = device_;
   p.fileName = fileName_;
@@ -397,7 +438,12 @@ void Engine::PlayLoop(Playback* pb, const PlayParams& p) {
       // MPEG audio at all.
       const int code = mpg123_errcode(p.mh);
       if (decodedAny && (code == MPG123_RESYNC_FAIL || code == MPG123_OUT_OF_SYNC)) break;
-      const bool readError = (p.source && p.source->readFailed) || mpg123_errcode(p.mh) == MPG123_ERR_READER;
+      // A tag after the last frame whose size fields are absurd sends the
+      // decoder seeking outside the file; only a failed read of a named file
+      // is an input error then.
+      const bool fileReadFailed = p.file != nullptr && p.file->ReadFailed();
+      if (decodedAny && code == MPG123_ERR_READER && p.file != nullptr && !fileReadFailed) break;
+      const bool readError = (p.source && p.source->readFailed) || fileReadFailed || code == MPG123_ERR_READER;
       error = readError ? MPEGDLL_ERR_INPUT : MPEGDLL_ERR_DECODER;
       break;
     }
@@ -414,6 +460,9 @@ void Engine::PlayLoop(Playback* pb, const PlayParams& p) {
     publish();
   }
   if (direct) mpg123_replace_buffer(p.mh, p.decodeBuffer, block);
+  // A decode that failed leaves the old WAV as it was, not a WAV of the
+  // sound up to the failure.
+  if (error != 0) sink->Abandon();
   if (!sink->Finish(interrupted) && error == 0) error = MPEGDLL_ERR_OUTPUT;
   if (toFile) fileDecoding_.store(false);
   sink.reset();

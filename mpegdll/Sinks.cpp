@@ -5,9 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <system_error>
 
@@ -28,28 +33,112 @@ uint64_t MaxDataBytes() {
   return kMaxData;
 }
 
-// Opens the output without waiting on a FIFO that has no reader, and takes
-// only a regular file that may be written and is not the input. -1: refused,
-// nothing changed. *existed: the file was there before.
-int OpenOutput(const std::string& path, const FileId& input, bool* existed) {
-  constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_CLOEXEC;
-  *existed = false;
-  int fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
-  if (fd < 0 && errno == EEXIST) {
-    *existed = true;
-    fd = ::open(path.c_str(), kFlags | O_CREAT, 0666);
+// The longest name and path the file systems take.
+constexpr size_t kLongestName = NAME_MAX;
+constexpr size_t kLongestPath = PATH_MAX - 1;
+
+std::string RandomPart() {
+  static std::atomic<uint64_t> counter{0};
+  uint64_t x = (static_cast<uint64_t>(::getpid()) << 32) ^ static_cast<uint64_t>(std::time(nullptr)) ^
+               (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull) ^ reinterpret_cast<uintptr_t>(&x);
+  x ^= x >> 31;
+  x *= 0xBF58476D1CE4E5B9ull;
+  x ^= x >> 27;
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(x));
+  return text;
+}
+
+// A hidden name beside `target` for the new file: "." + name + "." + random,
+// the name cut (never inside a UTF-8 character) so that it fits the longest
+// name and path a folder takes.
+std::string HiddenBeside(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  const std::string random = RandomPart();
+  const size_t added = 2 + random.size();
+  size_t most = kLongestName - added;
+  if (folder.size() + added + name.size() > kLongestPath)
+    most = std::min(most, folder.size() + added < kLongestPath ? kLongestPath - folder.size() - added : 0);
+  if (name.size() > most) {
+    size_t end = most;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+    name.resize(end);
   }
-  if (fd < 0) return -1;
+  return folder + "." + name + "." + random;
+}
+
+// Where the new file goes: the WAV's own path, or the file a link there
+// leads to, so that the link stays and leads to the new WAV. Refuses (false)
+// a FIFO, a device or a folder (opening those could block or write where no
+// file is), an old file without any write permission bit (read-only even for
+// root), and the file the stream is read from (`input`). *mode: the old
+// file's permission bits, or 0666 less the umask as for a new file.
+bool OutputTarget(const std::string& path, const FileId& input, std::string* target, mode_t* mode) {
   struct stat st {};
-  const bool usable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                      !(*existed && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) &&
-                      !(FileId{st.st_dev, st.st_ino} == input) &&
-                      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
-  if (!usable) {
-    ::close(fd);
-    return -1;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno != ENOENT) return false;
+    // A link to nowhere is replaced itself.
+    *target = path;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    *mode = 0666 & ~mask;
+    return true;
   }
-  return fd;
+  if (!S_ISREG(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+      FileId{st.st_dev, st.st_ino} == input)
+    return false;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return false;
+  *target = real;
+  std::free(real);
+  *mode = st.st_mode & 07777;
+  return true;
+}
+
+// Opens the new file in the target's folder: unnamed (O_TMPFILE) where the
+// file system allows it, so that it vanishes with the process however that
+// ends; else under a hidden name of its own. -1: no file could be made.
+int OpenNewFile(const std::string& target, mode_t mode, std::string* hidden) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  if (fd >= 0) {
+    ::fchmod(fd, mode);
+    return fd;
+  }
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return -1;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = HiddenBeside(target);
+    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd >= 0) {
+      ::fchmod(fd, mode);
+      *hidden = name;
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+  }
+  return -1;
+}
+
+// Gives the finished file its place: the unnamed file is linked in under a
+// hidden name first, then renamed over the target in one step.
+bool PutInPlace(int fd, const std::string& target, std::string* hidden) {
+  if (hidden->empty()) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0;; ++attempt) {
+      const std::string name = HiddenBeside(target);
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        *hidden = name;
+        break;
+      }
+      if (errno != EEXIST || attempt == 100) return false;
+    }
+  }
+  if (::rename(hidden->c_str(), target.c_str()) != 0) return false;
+  hidden->clear();
+  return true;
 }
 
 void Put16(unsigned char* p, uint16_t v) {
@@ -111,36 +200,31 @@ void Header(unsigned char* h, long rate, uint64_t dataBytes) {
 WavFileSink::WavFileSink(const std::string& path, long rate, const FileId& input)
     : rate_(rate), maxData_(MaxDataBytes()) {
   if (path.empty()) return;
-  // Emptying an old file can wait for the disk (its last writing may still
-  // be under way), so the writer does it while the decoder starts.
-  bool existed = false;
-  fd_ = OpenOutput(path, input, &existed);
+  mode_t mode = 0;
+  if (!OutputTarget(path, input, &target_, &mode)) return;
+  fd_ = OpenNewFile(target_, mode, &hidden_);
   if (fd_ < 0) return;
-  struct stat st {};
-  replacing_ = existed && ::fstat(fd_, &st) == 0 && st.st_size > 0;
+  // An old WAV of that name is replaced by the rename at the end, which makes
+  // the file system write the new file out first: starting the disk writes
+  // of each buffer as it is written leaves that little to do.
+  replacing_ = ::access(target_.c_str(), F_OK) == 0;
   for (Slot& slot : slots_) slot.data.reset(new unsigned char[kWriteBuffer]);
-  // Provisional header with zero sizes, so even a file left by a crash is a
-  // readable (empty) WAV.
   Header(slots_[0].data.get(), rate_, 0);
   slots_[0].fill = kHeaderBytes;
   try {
     writer_ = std::thread([this] { WriterLoop(); });
   } catch (const std::system_error&) {
     // Without a thread to spare, the playing thread writes each buffer itself.
-    if (replacing_ && ::ftruncate(fd_, 0) != 0) {
-      ::close(fd_);
-      fd_ = -1;
-    }
   }
 }
 
 WavFileSink::~WavFileSink() {
   StopWriter();
   if (fd_ >= 0) ::close(fd_);
+  if (!hidden_.empty()) ::unlink(hidden_.c_str());
 }
 
 void WavFileSink::WriterLoop() {
-  if (replacing_ && ::ftruncate(fd_, 0) != 0) failed_.store(true, std::memory_order_relaxed);
   off_t at = 0;
   std::unique_lock<std::mutex> lock(m_);
   for (;;) {
@@ -150,9 +234,6 @@ void WavFileSink::WriterLoop() {
     lock.unlock();
     if (!failed_.load(std::memory_order_relaxed) && !WriteAll(fd_, slot.data.get(), slot.fill))
       failed_.store(true, std::memory_order_relaxed);
-    // File systems flush a file that was emptied and written again when it
-    // is closed, which would hold up the end. Starting the disk writes of
-    // each buffer here leaves that flush almost nothing to do.
     if (replacing_) ::sync_file_range(fd_, at, static_cast<off_t>(slot.fill), SYNC_FILE_RANGE_WRITE);
     at += slot.fill;
     lock.lock();
@@ -219,15 +300,21 @@ bool WavFileSink::Finish(bool) {
   if (fd_ < 0) return false;
   if (slots_[submitted_ % kSlots].fill > 0) Submit();
   StopWriter();
+  // Only a complete WAV takes the old one's place (a stopped decode gives
+  // one of what it decoded); after a failed write the old WAV, or none,
+  // stays as it was.
   bool good = !failed_.load();
   if (good) {
     unsigned char h[kHeaderBytes];
     Header(h, rate_, dataBytes_);
     good = PwriteAll(fd_, h, sizeof h, 0);
   }
+  good = good && PutInPlace(fd_, target_, &hidden_);
   // close() can report a deferred write error (network file systems).
   if (::close(fd_) != 0) good = false;
   fd_ = -1;
+  if (!hidden_.empty()) ::unlink(hidden_.c_str());
+  hidden_.clear();
   return good;
 }
 

@@ -33,6 +33,8 @@ class Sink {
   virtual bool ChangeRate(long rate) = 0;
   virtual void Pause() {}
   virtual void Resume() {}
+  // The stream failed: what the sink made is not to be kept.
+  virtual void Abandon() {}
   // Ends the output: `interrupted` drops what is not heard yet instead of
   // letting it play out. false: the output failed at the end.
   virtual bool Finish(bool interrupted) = 0;
@@ -52,22 +54,28 @@ class Sink {
 // Finish(); after it nothing more is written.
 class WavFileSink : public Sink {
  public:
-  // Creates the file, or opens an old one that the writer empties first. On
-  // failure, Ok() is false and nothing was changed: the name is a FIFO, a
-  // device or a folder (opening those could block or write where no file
-  // is), an old file without any write permission bit (read-only even for
-  // root), or the file the stream is read from (`input`).
+  // Creates the new file beside `path`, unnamed where the file system
+  // allows it (else under a hidden name), with an old file's permission
+  // bits; an old WAV there stays whole until Finish() puts the complete new
+  // one in its place. On failure, Ok() is false and nothing was changed: the
+  // name is a FIFO, a device or a folder (opening those could block or write
+  // where no file is), an old file without any write permission bit
+  // (read-only even for root), or the file the stream is read from
+  // (`input`); or its folder takes no new file.
   WavFileSink(const std::string& path, long rate, const FileId& input);
   ~WavFileSink() override;
   bool Ok() const { return fd_ >= 0; }
   bool Write(const unsigned char* pcm, size_t bytes) override;
   bool ChangeRate(long) override { return true; }  // the header keeps the first rate
+  void Abandon() override { failed_.store(true); }
   // Where the decoder may put up to `bytes` of frames itself: a Write() of
   // frames placed there takes them without copying. Valid until the next
   // Write() or Finish(). REQUIRES: bytes <= kMaxRoom.
   unsigned char* Room(size_t bytes);
-  // Waits until the writer has written everything, then writes the sizes and
-  // closes the file: when it returns, the file is complete.
+  // Waits until the writer has written everything, then writes the sizes,
+  // puts the file in place of `path` and closes it: when it returns, the WAV
+  // is complete. A decode whose writes failed leaves the old WAV (or none)
+  // and no new file.
   bool Finish(bool interrupted) override;
 
   // Each buffer is written with one write(2): large enough for few system
@@ -90,7 +98,9 @@ class WavFileSink : public Sink {
   int fd_ = -1;
   long rate_;
   uint64_t maxData_;
-  bool replacing_ = false;  // the file had contents: the writer empties it first
+  std::string target_;      // the file the new one replaces (a link's target)
+  std::string hidden_;      // the new file's name while it has one, or empty
+  bool replacing_ = false;  // an old file is there: start the disk writes early
   uint64_t dataBytes_ = 0;
   Slot slots_[kSlots];
   std::atomic<bool> failed_{false};

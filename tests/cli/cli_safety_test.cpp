@@ -196,3 +196,34 @@ TEST_F(CliSafety, AReadOnlyWavInTheWayOfADecodeIsNamed) {
 }
 
 }  // namespace
+
+namespace {
+
+class CliDecodeSignal : public CliSafety, public ::testing::WithParamInterface<SignalCase> {};
+
+// A decode over an old WAV ended by a signal: the old WAV stays whole and
+// nothing else is left beside it, wherever the signal comes.
+TEST_P(CliDecodeSignal, LeavesTheOldWavWholeAndNothingBeside) {
+  if (!StraceWorks()) GTEST_SKIP() << "strace cannot trace here";
+  const SignalCase& c = GetParam();
+  const std::string folder = files + "music/";
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  const std::string mp3 = folder + "song.mp3";
+  ASSERT_TRUE(MakeMp3(mp3, 20, "sine 440"));
+  const std::string wav = folder + "song.wav";
+  const Bytes old = Pattern(5000, 4);
+  for (const int when : {1, 3, 6}) {
+    SCOPED_TRACE("signal at write " + std::to_string(when));
+    WriteFile(wav, old);
+    const CliResult r = Start(Interrupted({"--mp3-to-wav", mp3}, c.name, when));
+    EXPECT_EQ(r.signal, c.number) << r.out << r.err;
+    EXPECT_EQ(ReadFile(wav), old);
+    EXPECT_EQ(Entries(folder).size(), 2u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, CliDecodeSignal,
+                         ::testing::Values(SignalCase{"INT", SIGINT}, SignalCase{"TERM", SIGTERM}),
+                         [](const ::testing::TestParamInfo<SignalCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

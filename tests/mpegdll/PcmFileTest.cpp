@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -180,6 +181,58 @@ TEST_F(PcmFile, FullDiskIsOneOutputDeviceFailureAtTheEnd) {
   EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_OUTPUT);
   lib.Close();
   EXPECT_EQ(lib.LastError(), 0) << "reported once";
+  EXPECT_FALSE(std::filesystem::exists(small + "/out.wav")) << "no partial WAV";
+
+  // Over an old WAV: the old one stays whole, and nothing else is left.
+  const std::vector<unsigned char> old(1000, 'o');
+  std::ofstream(small + "/old.wav", std::ios::binary).write(reinterpret_cast<const char*>(old.data()), 1000);
+  lib.OpenFile(mp3);
+  lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, (small + "/old.wav").c_str());
+  flag = 0;
+  ASSERT_EQ(lib.Play(0, 0, &flag), 0);
+  while (!__atomic_load_n(&flag, __ATOMIC_ACQUIRE)) {
+  }
+  EXPECT_TRUE(lib.ResetPlayerMode());
+  EXPECT_EQ(lib.LastError(), MPEGDLL_ERR_OUTPUT);
+  lib.Close();
+  EXPECT_TRUE(ReadFile(small + "/old.wav") == old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small), {}), 1);
+}
+
+// The new WAV is made beside the old one and takes its place whole: a name
+// as long as the file system takes works, the old file's mode stays, a link
+// to the WAV still leads to it, and nothing else is left in the folder.
+TEST_F(PcmFile, TheNewWavTakesTheOldOnesPlaceWhole) {
+  const std::string mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 1.0, "-b 128");
+  ASSERT_FALSE(mp3.empty());
+  const WavFile reference = ReferenceDecode(dir, mp3);
+  ASSERT_TRUE(reference.valid);
+  const std::string folder = dir / "out";
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  const std::string longName = folder + "/" + std::string(251, 'w') + ".wav";
+  const std::string old = folder + "/old.wav";
+  std::ofstream(old) << "old";
+  ASSERT_EQ(chmod(old.c_str(), 0640), 0);
+  ASSERT_EQ(symlink("old.wav", (folder + "/link.wav").c_str()), 0);
+  for (const std::string& out : {longName, folder + "/link.wav"}) {
+    lib.OpenFile(mp3);
+    lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, out.c_str());
+    uint8_t flag = 0;
+    ASSERT_EQ(lib.Play(0, 0, &flag), 0);
+    while (!__atomic_load_n(&flag, __ATOMIC_ACQUIRE)) {
+    }
+    EXPECT_TRUE(lib.ResetPlayerMode());
+    EXPECT_EQ(lib.LastError(), 0) << out;
+    lib.Close();
+  }
+  EXPECT_TRUE(ReadWav(longName).data == reference.data);
+  EXPECT_TRUE(ReadWav(old).data == reference.data);
+  struct stat st {};
+  ASSERT_EQ(lstat((folder + "/link.wav").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(stat(old.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3);
 }
 
 TEST_F(PcmFile, StartPastTheEndEndsAtOnceWithAnEmptyWavAndAPosition) {

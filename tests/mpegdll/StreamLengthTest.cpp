@@ -138,3 +138,166 @@ TEST_F(StreamLength, RandomBytesWithoutAnyFrameFailAtOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<unsigned char> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+void PutLe32(std::vector<unsigned char>& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+// An APE tag footer whose size field points far outside the file.
+std::vector<unsigned char> AbsurdApeFooter() {
+  std::vector<unsigned char> b = Bytes("APETAGEX");
+  PutLe32(b, 2000);
+  PutLe32(b, 0x7FFFFFF0);  // the tag's size
+  PutLe32(b, 5);
+  PutLe32(b, 0x80000000);  // a header is said to exist
+  b.resize(b.size() + 8, 0);
+  return b;
+}
+
+std::vector<unsigned char> Id3v1() {
+  std::vector<unsigned char> b = Bytes("TAG");
+  b.resize(128, 0);
+  return b;
+}
+
+// An ID3v2.3 tag of `bytes` of content (a large cover picture).
+std::vector<unsigned char> Id3v2(uint32_t bytes) {
+  std::vector<unsigned char> b = Bytes("ID3");
+  b.insert(b.end(), {3, 0, 0});
+  for (int shift : {21, 14, 7, 0}) b.push_back(static_cast<unsigned char>((bytes >> shift) & 0x7F));
+  b.resize(b.size() + bytes, 0);
+  return b;
+}
+
+struct TagCase {
+  const char* name;
+  std::vector<unsigned char> (*before)();
+  std::vector<unsigned char> (*after)();
+};
+
+std::vector<unsigned char> Nothing() { return {}; }
+std::vector<unsigned char> BigId3v2() { return Id3v2(1 << 20); }
+std::vector<unsigned char> ApeAndId3v1() {
+  std::vector<unsigned char> b = AbsurdApeFooter();
+  const std::vector<unsigned char> v1 = Id3v1();
+  b.insert(b.end(), v1.begin(), v1.end());
+  return b;
+}
+
+class Tags : public StreamLength, public ::testing::WithParamInterface<TagCase> {};
+
+// Tags are no sound, whatever their size fields say: the WAV is mpg123's, and
+// the decode ends without an error.
+TEST_P(Tags, DecodeLikeMpg123WithoutAnError) {
+  const TagCase& c = GetParam();
+  const std::string clean = MakeMp3(dir, "clean.mp3", 44100, 2, 2.0, "-b 128");
+  ASSERT_FALSE(clean.empty());
+  std::vector<unsigned char> bytes = c.before();
+  const std::vector<unsigned char> audio = ReadFile(clean), tail = c.after();
+  bytes.insert(bytes.end(), audio.begin(), audio.end());
+  bytes.insert(bytes.end(), tail.begin(), tail.end());
+  const std::string mp3 = dir / "tagged.mp3";
+  writeFile(mp3, bytes);
+
+  const std::string out = dir / "out.wav";
+  const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
+  EXPECT_EQ(r.openError, 0);
+  EXPECT_EQ(r.firstError, 0);
+  EXPECT_TRUE(r.flagSet);
+  const std::string reference = dir / "reference.wav";
+  ASSERT_TRUE(RunShell("mpg123 -q -w '" + reference + "' '" + mp3 + "' 2>/dev/null; test -s '" + reference + "'"));
+  EXPECT_TRUE(ReadFile(out) == ReadFile(reference)) << "not mpg123's WAV";
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Tags,
+                         ::testing::Values(TagCase{"AbsurdApeTag", Nothing, AbsurdApeFooter},
+                                           TagCase{"AbsurdApeTagThenId3v1", Nothing, ApeAndId3v1},
+                                           TagCase{"Id3v1", Nothing, Id3v1},
+                                           TagCase{"Id3v2OfOneMebibyte", BigId3v2, Nothing}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A stretch of damage in the middle (a bad download) costs the frames it
+// holds, not the rest of the stream.
+TEST_F(StreamLength, DamageInTheMiddleIsPassedOver) {
+  const std::string clean = MakeMp3(dir, "clean.mp3", 44100, 2, 20.0, "-b 128");
+  ASSERT_FALSE(clean.empty());
+  std::vector<unsigned char> bytes = ReadFile(clean);
+  std::mt19937 random(3072);
+  std::vector<unsigned char> damage(3 * 1024);
+  for (unsigned char& b : damage) b = static_cast<unsigned char>(random());
+  bytes.insert(bytes.begin() + static_cast<long>(bytes.size() / 2), damage.begin(), damage.end());
+  const std::string mp3 = dir / "damaged.mp3";
+  writeFile(mp3, bytes);
+
+  const std::string out = dir / "out.wav";
+  const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
+  EXPECT_EQ(r.firstError, 0);
+  const WavFile wav = ReadWav(out);
+  ASSERT_TRUE(wav.valid);
+  const double seconds = static_cast<double>(wav.data.size()) / 4 / 44100;
+  EXPECT_GE(seconds, 19.0);
+  EXPECT_LE(seconds, 20.5);
+}
+
+// A WAV named .mp3 (of a tone or of noise, where chance frame headers are
+// likely) holds no MPEG audio: the input error at once, and no file made.
+TEST_F(StreamLength, AWavNamedMp3IsAnInputErrorAndNothingIsWritten) {
+  for (const char* synth : {"sine 440", "whitenoise"}) {
+    const std::string wav = dir / "sound.wav";
+    ASSERT_TRUE(RunShell("sox -n -r 44100 -c 2 -b 16 '" + wav + "' synth 5 " + synth + " 2>/dev/null"));
+    const std::string mp3 = dir / "sound.mp3";
+    ASSERT_EQ(std::rename(wav.c_str(), mp3.c_str()), 0);
+    const std::string out = dir / "out.wav";
+    const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
+    EXPECT_EQ(std::max(r.openError, r.firstError), MPEGDLL_ERR_INPUT) << synth;
+    EXPECT_FALSE(std::ifstream(out).good()) << synth;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A file cut short after its info frame (an interrupted download): the
+// length is where the decoding really ends, not what the info frame counts.
+TEST_F(StreamLength, AFileCutShortAfterItsInfoFrameEndsWhereItsLengthSays) {
+  for (const char* lame : {"-b 128", "-V 2"}) {
+    const std::string whole = MakeMp3(dir, "whole.mp3", 44100, 2, 10.0, lame);
+    ASSERT_FALSE(whole.empty());
+    std::vector<unsigned char> bytes = ReadFile(whole);
+    bytes.resize(bytes.size() * 4 / 10);
+    const std::string cut = dir / "cut.mp3";
+    writeFile(cut, bytes);
+    SCOPED_TRACE(lame);
+    expectLengthIsWhereDecodingEnds(cut, 44100);
+  }
+}
+
+// Parts of two rates joined into one file (`cat a.mp3 b.mp3`): the WAV keeps
+// the first part's rate and lasts as long as both parts, the second part
+// resampled rather than played at the wrong speed; the length told at "Open"
+// is where the decoding ends.
+TEST_F(StreamLength, PartsOfTwoRatesJoinedKeepTheFirstRateAndTheirDuration) {
+  const std::string first = MakeMp3(dir, "a.mp3", 44100, 2, 4.0, "-b 128");
+  const std::string second = MakeMp3(dir, "b.mp3", 22050, 2, 3.0, "-b 64");
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  std::vector<unsigned char> bytes = ReadFile(first);
+  const std::vector<unsigned char> more = ReadFile(second);
+  bytes.insert(bytes.end(), more.begin(), more.end());
+  const std::string joined = dir / "joined.mp3";
+  writeFile(joined, bytes);
+
+  expectLengthIsWhereDecodingEnds(joined, 44100);
+  const WavFile wav = ReadWav(dir / "out.wav");
+  ASSERT_TRUE(wav.valid);
+  EXPECT_EQ(wav.rate, 44100u);
+  // Each part carries an encoder's delay and padding of a few frames.
+  EXPECT_NEAR(static_cast<double>(wav.data.size()) / 4 / 44100, 7.0, 0.1);
+}
+
+}  // namespace
