@@ -7,7 +7,7 @@
 #include "Resampler.h"
 #include "WavDecoding.h"
 #include "WavLayout.h"
-#include "WavReader_sndfile.h"
+#include "WavSound_sndfile.h"
 
 namespace {
 
@@ -17,9 +17,6 @@ constexpr int64_t kInputFrames = 8192;
 constexpr int64_t kOutputFrames = kInputFrames * 3 + 1024;
 // The gauge counts in thousandths of the sound, whatever its length.
 constexpr int kGaugeSteps = 1000;
-
-TPcm16Outcome Failed(int code) { return {TPcm16Outcome::TKind::Failed, code}; }
-TPcm16Outcome Unreadable() { return {TPcm16Outcome::TKind::Unreadable, 0}; }
 
 // One resampler, freed on every way out.
 class TSoxr {
@@ -71,28 +68,24 @@ class TGaugeSteps {
 }  // namespace
 
 TPcm16Outcome ResampleToGameRate(const std::string& wavPath, TPcm16File& result, IProgressGauge* gauge) {
-  const THandle fd = FileOpen(wavPath, fmOpenRead | fmShareDenyWrite);
-  if (fd == INVALID_HANDLE_VALUE) return Failed(LastOSError());
-  TWavLayout layout;
-  const int layoutError = ReadWavLayout(fd, layout);
-  TWavReader reader(fd);
-  if (layoutError != 0) return Failed(layoutError);
-  if (!reader.Ok()) return reader.ReadErrno() != 0 ? Failed(ErrnoToWinError(reader.ReadErrno())) : Unreadable();
+  TWavSound sound(wavPath);
+  if (const TPcm16Outcome opened = sound.Opened(); opened.kind != TPcm16Outcome::TKind::Done) return opened;
+  TWavReader& reader = sound.Reader();
   const SF_INFO& info = reader.Info();
   const int channels = info.channels;
   if (channels < 1 || info.samplerate < static_cast<int>(kLowestResampledRate) ||
       info.samplerate > static_cast<int>(kHighestResampledRate))
-    return Unreadable();
+    return Pcm16Unreadable();
   TSoxr soxr(info.samplerate, channels);
-  if (!soxr.Ok()) return Unreadable();
+  if (!soxr.Ok()) return Pcm16Unreadable();
 
   TPcm16Writer writer;
-  if (!writer.Begin(result, ExtractFileName(wavPath), channels, kResampledRate)) return Failed(writer.ErrorCode());
+  if (!writer.Begin(result, ExtractFileName(wavPath), channels, kResampledRate)) return Pcm16Failed(writer.ErrorCode());
   std::vector<float> in(static_cast<size_t>(kInputFrames * channels));
   std::vector<int16_t> out(static_cast<size_t>(kOutputFrames * channels));
   const auto put = [&](size_t frames) { return writer.Write(out.data(), static_cast<int64_t>(frames) * channels); };
 
-  int64_t left = FramesOfSound(layout);
+  int64_t left = FramesOfSound(sound.Layout());
   TGaugeSteps steps(gauge, std::min<int64_t>(left, info.frames));
   while (left > 0) {
     const sf_count_t got = sf_readf_float(reader.File(), in.data(), std::min(kInputFrames, left));
@@ -103,20 +96,18 @@ TPcm16Outcome ResampleToGameRate(const std::string& wavPath, TPcm16File& result,
     for (size_t pending = static_cast<size_t>(got); pending > 0;) {
       size_t used = 0;
       size_t made = 0;
-      if (!soxr.Process(next, pending, used, out.data(), kOutputFrames, made)) return Unreadable();
-      if (!put(made)) return Failed(writer.ErrorCode());
+      if (!soxr.Process(next, pending, used, out.data(), kOutputFrames, made)) return Pcm16Unreadable();
+      if (!put(made)) return Pcm16Failed(writer.ErrorCode());
       next += used * static_cast<size_t>(channels);
       pending -= used;
     }
   }
-  if (reader.ReadErrno() != 0) return Failed(ErrnoToWinError(reader.ReadErrno()));
-  // A sound that breaks off in the middle would be a game file cut short.
-  if (reader.Error() != SF_ERR_NO_ERROR) return Unreadable();
+  if (const TPcm16Outcome read = sound.AfterReading(); read.kind != TPcm16Outcome::TKind::Done) return read;
   for (size_t made = 1; made > 0;) {
     size_t used = 0;
-    if (!soxr.Process(nullptr, 0, used, out.data(), kOutputFrames, made)) return Unreadable();
-    if (!put(made)) return Failed(writer.ErrorCode());
+    if (!soxr.Process(nullptr, 0, used, out.data(), kOutputFrames, made)) return Pcm16Unreadable();
+    if (!put(made)) return Pcm16Failed(writer.ErrorCode());
   }
-  if (!writer.Finish()) return Failed(writer.ErrorCode());
+  if (!writer.Finish()) return Pcm16Failed(writer.ErrorCode());
   return {};
 }
