@@ -26,7 +26,8 @@ const char* const kUsage =
     "  -V, --version     show the program's version\n"
     "\n"
     "Status texts go to standard output, errors to standard error. Exit status:\n"
-    "0 every file was done, 1 a file failed or was skipped, 2 wrong arguments.\n";
+    "0 every file was done, 1 a file failed or was skipped (or standard output\n"
+    "failed), 2 wrong arguments.\n";
 
 const char* const kTryHelp = "Try 'vantrel --help' for more information.";
 
