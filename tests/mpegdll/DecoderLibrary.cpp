@@ -128,6 +128,10 @@ CommandRun DecodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, con
     lib.GetCurrentPos();
     if (!check()) break;
   }
+  // An error of the playing thread is reported just before its last act,
+  // setting the flag: an error seen first leaves it a moment.
+  for (int i = 0; i < 2000 && __atomic_load_n(&endFlag, __ATOMIC_ACQUIRE) == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   r.flagSet = __atomic_load_n(&endFlag, __ATOMIC_ACQUIRE) != 0;
   r.lastPos = lib.GetCurrentPos();
   lib.Close();
