@@ -9,6 +9,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 
 #include "BufferedFile.h"
@@ -132,6 +133,30 @@ bool FrameCountFitsFile(mpg123_handle* mh, const mpg123_frameinfo& info, int64_t
   return kbps >= range.low * 0.95 && kbps <= range.high * 1.05;
 }
 
+// A WAV file (RIFF, RF64 or BW64) that holds anything but MPEG audio: its
+// samples can hold what passes for frames, so it is refused whole.
+bool IsOtherRiff(ReadAtFn read, void* source, int64_t fileBytes) {
+  unsigned char head[12];
+  if (!read(source, 0, head, sizeof head)) return false;
+  const bool riff =
+      std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RF64", 4) == 0 || std::memcmp(head, "BW64", 4) == 0;
+  if (!riff || std::memcmp(head + 8, "WAVE", 4) != 0) return false;
+  int64_t at = 12;
+  for (int n = 0; n < 64 && at + 8 <= fileBytes; ++n) {
+    unsigned char chunk[8];
+    if (!read(source, static_cast<off_t>(at), chunk, 8)) return true;
+    const uint32_t size = chunk[4] | static_cast<uint32_t>(chunk[5]) << 8 | static_cast<uint32_t>(chunk[6]) << 16 |
+                          static_cast<uint32_t>(chunk[7]) << 24;
+    if (std::memcmp(chunk, "fmt ", 4) == 0) {
+      if (!read(source, static_cast<off_t>(at + 8), chunk, 2)) return true;
+      const unsigned tag = chunk[0] | chunk[1] << 8;
+      return tag != 0x50 && tag != 0x55;  // MPEG audio layers 1-2, layer 3
+    }
+    at += 8 + static_cast<int64_t>(size) + (size & 1);
+  }
+  return true;
+}
+
 }  // namespace
 
 Engine::Engine() = default;
@@ -168,10 +193,6 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   s->mh = mpg123_new(nullptr, &err);
   if (!s->mh) return Fail(MPEGDLL_ERR_DECODER);
   mpg123_param(s->mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-  // Damage anywhere in a stream (a bad download, a scratched disc) is passed
-  // over: the decoder looks for the next frame as far as it must, so every
-  // frame that can be decoded is.
-  mpg123_param(s->mh, MPG123_RESYNC_LIMIT, -1, 0.0);
   // Lock the output format before the first frame: 16-bit stereo at any
   // rate, so the decoder never switches encoding or channel count mid-stream
   // (mono is doubled by the decoder itself).
@@ -200,6 +221,10 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
     // change rate in the middle, and play at the wrong speed in a WAV of one
     // rate) nor a file cut short after an info frame that counts more.
     FileWindow window(fd);
+    if (IsOtherRiff(&FileWindow::ReadAt, &window, fileBytes)) {
+      ::close(fd);
+      return Fail(MPEGDLL_ERR_INPUT);
+    }
     walk = WalkFrames(&FileWindow::ReadAt, &window, static_cast<off_t>(fileBytes), 0);
     // Parts of another rate are resampled to the first part's rate by the
     // decoder's own resampler; a file of one rate is decoded as it is.
@@ -224,6 +249,11 @@ void Engine::Open(const char* name, int32_t sourceFlag, const CallbackSource& ca
   if (mpg123_getformat(s->mh, &s->rate, &channels, &encoding) != MPG123_OK || s->rate <= 0)
     return Fail(MPEGDLL_ERR_INPUT);
   mpg123_info(s->mh, &s->info);
+  // Damage anywhere after the first frame (a bad download, a scratched disc)
+  // is passed over: the decoder looks for the next frame as far as it must,
+  // so every frame that can be decoded is. Before the first frame the
+  // decoder's own limit stays, or noise would pass for MPEG audio.
+  mpg123_param(s->mh, MPG123_RESYNC_LIMIT, -1, 0.0);
   // The length must be exact, or the caller's progress display stops short
   // of the end or never reaches it. An encoder's info frame with its delay
   // and padding (a LAME tag) gives it already, and scanning a file cut after
