@@ -10,8 +10,11 @@ CXX=${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
 SHARED="
 app/IniText.h
 app/IniText.cpp
+app/Locations.h
+app/Locations.cpp
+framework/PathUtils.h
 "
-FLAGS="-std=c++17 -fsyntax-only -Wall -Wextra -Werror -Iapp -Iframework -Icontrols"
+FLAGS="-DVANTREL_PRIVATE_LIBDIR_FROM_BINDIR=\"../lib\" -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Iapp -Iframework -Icontrols"
 status=0
 for f in $SHARED; do
   if grep -n '_WIN32' "$f"; then
