@@ -13,6 +13,7 @@ app/IniText.cpp
 app/Locations.h
 app/Locations.cpp
 framework/PathUtils.h
+app/SettingNames.h
 "
 FLAGS="-DVANTREL_PRIVATE_LIBDIR_FROM_BINDIR=\"../lib\" -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Iapp -Iframework -Icontrols"
 status=0
