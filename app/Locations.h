@@ -2,6 +2,7 @@
 // Where the program finds its own pieces and keeps the user's settings. None
 // of these depends on the working directory the program was started from.
 
+#include <functional>
 #include <string>
 
 // The folder that holds the running executable, ending in "/". Falls back to
@@ -18,3 +19,12 @@ std::string PrivateLibraryDirectory(const std::string& applicationDirectory);
 // XDG_CONFIG_HOME means ~/.config; an unset or relative HOME means the home
 // folder of the user's account.
 std::string SettingsFileName();
+
+// The rules behind SettingsFileName, apart from the system: configHome is
+// $XDG_CONFIG_HOME (null when unset) and homeDirectory gives the home folder,
+// asked only when the configuration folder needs it.
+std::string SettingsFileNameFrom(const char* configHome, const std::function<std::string()>& homeDirectory);
+
+// The home folder: $HOME (null when unset) when absolute, else the account's
+// folder (null when unknown) when absolute, else "/".
+std::string HomeDirectoryFrom(const char* home, const char* accountHome);

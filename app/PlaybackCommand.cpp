@@ -3,6 +3,7 @@
 #include "IniFiles.h"
 #include "MPEGPlay.h"
 #include "PathUtils.h"
+#include "SettingNames.h"
 
 bool EndsInWav(const std::string& fileName) {
   if (fileName.size() < 3) return false;
@@ -22,7 +23,7 @@ void TPlaybackCommand::BitBtn4Click() {
   if (!parts_.OpenDialog1.Execute()) return;
   const std::string path = parts_.OpenDialog1.FileName();
   const std::string folder = ExtractFilePath(path);
-  if (folder != state_.WavDir) state_.Settings->WriteText("Directory", "Wav", folder);
+  if (folder != state_.WavDir) state_.Settings->WriteText(kFolderSection, kWavFolderKey, folder);
   state_.PlayedFileName = ExtractFileName(path);
 
   if (EndsInWav(state_.PlayedFileName)) {

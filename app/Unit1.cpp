@@ -18,6 +18,7 @@
 #include "Mp3ToWavCommand.h"
 #include "OpticalDisc.h"
 #include "PlaybackCommand.h"
+#include "SettingNames.h"
 
 namespace {
 
@@ -187,8 +188,8 @@ void TForm1::FormCreate() {
 void TForm1::SetUpSharedState() {
   State.AppDir = ApplicationDirectory();
   State.Settings = std::make_unique<TIniFile>(SettingsFileName(), TFolderCreation::Create);
-  State.Gp3Dir = State.Settings->ReadText("Directory", "Gp3", "");
-  State.WavDir = State.Settings->ReadText("Directory", "Wav", "");
+  State.Gp3Dir = State.Settings->ReadText(kFolderSection, kGp3FolderKey, "");
+  State.WavDir = State.Settings->ReadText(kFolderSection, kWavFolderKey, "");
 }
 
 void TForm1::FormClose() {

@@ -12,7 +12,8 @@ build_pkgs=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
 run_pkgs=(xvfb xauth x11-utils imagemagick fonts-dejavu-core pulseaudio)
 test_pkgs=(googletest libgtest-dev libgmock-dev libbenchmark-dev xdotool pulseaudio-utils
   lame sox dbus dbus-x11 at-spi2-core python3 python3-pyatspi x11-utils binutils time bc
-  dpkg-dev clang libfuzzer-14-dev lintian desktop-file-utils appstream man-db strace)
+  dpkg-dev clang libfuzzer-14-dev lintian desktop-file-utils appstream man-db strace
+  g++-mingw-w64-x86-64)
 pkgs=("${build_pkgs[@]}" "${run_pkgs[@]}")
 if [ "${1:-}" = "--test" ]; then pkgs+=("${test_pkgs[@]}"); fi
 

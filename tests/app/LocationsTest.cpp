@@ -79,3 +79,27 @@ TEST(ApplicationDirectory, IsTheExecutablesFolderWhereverTheProgramRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+// The home rule without the environment: HOME, then the account, then "/".
+TEST(HomeRule, TakesTheFirstAbsoluteFolder) {
+  EXPECT_EQ(HomeDirectoryFrom("/h", "/a"), "/h");
+  EXPECT_EQ(HomeDirectoryFrom("rel", "/a"), "/a");
+  EXPECT_EQ(HomeDirectoryFrom(nullptr, nullptr), "/");
+  EXPECT_EQ(HomeDirectoryFrom("", "rel"), "/");
+}
+
+TEST(HomeRule, AsksForTheHomeOnlyWithoutAnAbsoluteConfigFolder) {
+  int asked = 0;
+  auto home = [&asked] {
+    ++asked;
+    return std::string("/h");
+  };
+  EXPECT_EQ(SettingsFileNameFrom("/c/", home), "/c/vantrel/S16c.ini");
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(SettingsFileNameFrom("c", home), "/h/.config/vantrel/S16c.ini");
+  EXPECT_EQ(asked, 1);
+}
+
+}  // namespace
