@@ -73,9 +73,7 @@ class Encodings : public ::testing::TestWithParam<EncodingCase> {
   Outcome Convert(const std::string& wav, const Bytes* oldGame = nullptr) {
     const std::string tmp = dir / "tmp/";
     EXPECT_EQ(mkdir(tmp.c_str(), 0755), 0);
-    const char* old = getenv("TMPDIR");
-    const std::string oldTmp = old ? old : "";
-    setenv("TMPDIR", tmp.c_str(), 1);
+    const ScopedEnvironment tmpDir("TMPDIR", tmp);
     const std::string game = dir / "bsound1.16";
     if (oldGame) WriteFile(game, *oldGame);
     FakeFileDialog open, save;
@@ -86,11 +84,6 @@ class Encodings : public ::testing::TestWithParam<EncodingCase> {
     open.choice = wav;
     save.choice = game;
     TGameSoundConversion(open, save, messages, status, gauge, nullptr, dir.Path(), dir.Path(), halved).Run();
-    if (old) {
-      setenv("TMPDIR", oldTmp.c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
     Outcome o;
     o.gameWritten = Exists(game) && (!oldGame || ReadFile(game) != *oldGame);
     if (Exists(game)) o.game = ReadFile(game);

@@ -104,9 +104,7 @@ class Resampling : public ::testing::Test {
     const std::string game = dir / "bsound01.16";
     WriteFile(wav, wavBytes);
     std::remove(game.c_str());
-    const char* old = getenv("TMPDIR");
-    const std::string oldTmp = old ? old : "";
-    setenv("TMPDIR", tmp.c_str(), 1);
+    const ScopedEnvironment tmpDir("TMPDIR", tmp);
     FakeFileDialog open, save;
     FakeMessages messages;
     FakeStatusLine status;
@@ -119,11 +117,6 @@ class Resampling : public ::testing::Test {
       command.ResampleWith(
           [&gauge](const std::string& path, TPcm16File& result) { return ResampleToGameRate(path, result, &gauge); });
     command.Run();
-    if (old) {
-      setenv("TMPDIR", oldTmp.c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
     Outcome o;
     o.written = Exists(game);
     if (o.written) o.game = ReadFile(game);

@@ -23,6 +23,21 @@ class StreamLength : public DecoderLibraryTest {
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
   }
 
+  // Decodes like the MP3 command: no error, the end flag set, and the WAV
+  // byte for byte the one `mpg123 -w` writes.
+  CommandRun expectDecodesLikeMpg123(const std::string& mp3) {
+    const std::string out = dir / "out.wav";
+    const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
+    EXPECT_EQ(r.openError, 0);
+    EXPECT_EQ(r.firstError, 0);
+    EXPECT_TRUE(r.flagSet);
+    const std::string reference = dir / "reference.wav";
+    EXPECT_TRUE(RunShell("mpg123 -q -w '" + reference + "' '" + mp3 + "' 2>/dev/null; test -s '" + reference + "'"))
+        << "mpg123 made no WAV";
+    EXPECT_TRUE(ReadFile(out) == ReadFile(reference)) << "not mpg123's WAV";
+    return r;
+  }
+
   // Decodes like the MP3 command and checks that the length told at "Open"
   // is where the decoding ended, within one MPEG frame, and that the file
   // holds that much sound.
@@ -109,15 +124,8 @@ TEST_P(TrailingData, EndsTheStreamLikeMpg123) {
   const std::string mp3 = dir / "trailer.mp3";
   writeFile(mp3, bytes);
 
-  const std::string out = dir / "out.wav";
-  const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
-  EXPECT_EQ(r.openError, 0);
-  EXPECT_EQ(r.firstError, 0);
-  EXPECT_TRUE(r.flagSet);
+  const CommandRun r = expectDecodesLikeMpg123(mp3);
   EXPECT_EQ(r.lastPos, r.length);
-  const std::string reference = dir / "reference.wav";
-  ASSERT_TRUE(RunShell("mpg123 -q -w '" + reference + "' '" + mp3 + "' 2>/dev/null; test -s '" + reference + "'"));
-  EXPECT_TRUE(ReadFile(out) == ReadFile(reference)) << "not mpg123's WAV";
 }
 
 INSTANTIATE_TEST_SUITE_P(Trailers, TrailingData,
@@ -203,14 +211,7 @@ TEST_P(Tags, DecodeLikeMpg123WithoutAnError) {
   const std::string mp3 = dir / "tagged.mp3";
   writeFile(mp3, bytes);
 
-  const std::string out = dir / "out.wav";
-  const CommandRun r = DecodeLikeMp3Command(lib, mp3, out);
-  EXPECT_EQ(r.openError, 0);
-  EXPECT_EQ(r.firstError, 0);
-  EXPECT_TRUE(r.flagSet);
-  const std::string reference = dir / "reference.wav";
-  ASSERT_TRUE(RunShell("mpg123 -q -w '" + reference + "' '" + mp3 + "' 2>/dev/null; test -s '" + reference + "'"));
-  EXPECT_TRUE(ReadFile(out) == ReadFile(reference)) << "not mpg123's WAV";
+  expectDecodesLikeMpg123(mp3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Tags,

@@ -47,6 +47,20 @@ mode_t ModeOf(const std::string& path) {
   return st.st_mode & 07777;
 }
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+  const char* old = std::getenv(name);
+  had_ = old != nullptr;
+  if (had_) old_ = old;
+  setenv(name, value.c_str(), 1);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  if (had_)
+    setenv(name_.c_str(), old_.c_str(), 1);
+  else
+    unsetenv(name_.c_str());
+}
+
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
   // The program ignores SIGXFSZ from its start, so that a write past the
   // limit fails instead of ending it; the test process meets the limit alike.

@@ -35,6 +35,21 @@ std::string ReadFileBytes(const std::string& path);
 // The permission bits of the file, or (mode_t)-1 when there is none.
 mode_t ModeOf(const std::string& path);
 
+// Sets an environment variable for the life of the object, then gives it
+// back its old value, or unsets it when it had none.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::string old_;
+  bool had_ = false;
+};
+
 // Lowers the process's file size limit for the life of the object: writes
 // past it are cut short or fail as on a full disk. SIGXFSZ is ignored from
 // then on, as the program does.
