@@ -8,6 +8,7 @@
 #include <fstream>
 #include <vector>
 
+#include "ErrnoCodes_posix.h"
 #include "Exceptions.h"
 #include "FileChecks.h"
 #include "IniFiles.h"

@@ -13,10 +13,6 @@ std::string WithDelimiter(std::string folder) {
 
 }  // namespace
 
-std::string PrivateLibraryDirectory(const std::string& applicationDirectory) {
-  return WithDelimiter(applicationDirectory + VANTREL_PRIVATE_LIBDIR_FROM_BINDIR);
-}
-
 std::string HomeDirectoryFrom(const char* home, const char* accountHome) {
   if (IsAbsolute(home)) return home;
   if (IsAbsolute(accountHome)) return accountHome;

@@ -21,6 +21,12 @@ std::string ApplicationDirectory() {
   }
 }
 
+std::string PrivateLibraryDirectory(const std::string& applicationDirectory) {
+  std::string folder = applicationDirectory + VANTREL_PRIVATE_LIBDIR_FROM_BINDIR;
+  if (folder.empty() || folder.back() != PathDelim) folder += PathDelim;
+  return folder;
+}
+
 std::string SettingsFileName() {
   return SettingsFileNameFrom(std::getenv("XDG_CONFIG_HOME"), [] {
     // The account is looked up only when HOME does not answer.

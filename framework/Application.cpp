@@ -7,11 +7,6 @@
 
 #include "Exceptions.h"
 
-std::string ErrorDisplayText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-  return message;
-}
-
 TApplication& Application() {
   static TApplication app;
   return app;

@@ -6,12 +6,9 @@
 #include <functional>
 #include <string>
 
-class Exception;
-class QWidget;
+#include "Exceptions.h"  // ErrorDisplayText, the text of the box
 
-// The text shown for an exception's message: a period is added when the text
-// is not empty and its last byte sorts above "." (non-ASCII counts as above).
-std::string ErrorDisplayText(const std::string& message);
+class QWidget;
 
 class TApplication {
  public:

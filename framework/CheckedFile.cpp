@@ -1,10 +1,5 @@
 #include "CheckedFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "Exceptions.h"
 #include "FileOpening.h"
 #include "FileServices.h"
@@ -19,7 +14,7 @@ void Raise(int code) {
   InOutCheck();
 }
 
-bool IsOpen(const TFileVar& f) { return f.State != TFileState::fmClosed && f.Handle >= 0; }
+bool IsOpen(const TFileVar& f) { return f.State != TFileState::fmClosed && f.Handle != INVALID_HANDLE_VALUE; }
 
 void Open(TFileVar& f, int recSize, TOpenDisposition disposition) {
   if (IsOpen(f)) CloseFile(f);
@@ -42,9 +37,9 @@ void Open(TFileVar& f, int recSize, TOpenDisposition disposition) {
     }
   }
   int code = 0;
-  const int fd = OpenPlatformFile(f.Name, access, TOpenSharing::ReadWrite, disposition, &code);
-  if (fd < 0) Raise(code);
-  f.Handle = fd;
+  const THandle h = OpenPlatformFile(f.Name, access, TOpenSharing::ReadWrite, disposition, &code);
+  if (h == INVALID_HANDLE_VALUE) Raise(code);
+  f.Handle = h;
   f.State = state;
   f.RecSize = recSize;
 }
@@ -93,7 +88,7 @@ void InOutCheck() {
 
 void AssignFile(TFileVar& f, const std::string& name) {
   f.Name = name;
-  if (f.State == TFileState::fmClosed) f.Handle = -1;
+  if (f.State == TFileState::fmClosed) f.Handle = INVALID_HANDLE_VALUE;
 }
 
 void Reset(TFileVar& f, int recSize) {
@@ -110,7 +105,8 @@ void Seek(TFileVar& f, int64_t recIndex) {
   if (!IsOpen(f)) Raise(103);
   if (recIndex < 0) Raise(131);
   const int64_t pos = RecordBytes(f, recIndex);
-  if (lseek(f.Handle, static_cast<off_t>(pos), SEEK_SET) < 0) Raise(ErrnoToWinError(errno));
+  const int code = SeekPlatformFile(f.Handle, pos);
+  if (code != 0) Raise(code);
   InOutCheck();
 }
 
@@ -120,7 +116,7 @@ void BlockRead(TFileVar& f, void* buf, int64_t count, int64_t& actual) {
   const int64_t bytes = RecordBytes(f, count);
   int err = 0;
   const int64_t got = ReadSome(f.Handle, buf, bytes, &err);
-  if (got < 0) Raise(ErrnoToWinError(err));
+  if (got < 0) Raise(err);
   actual = got / f.RecSize;
   InOutCheck();
 }
@@ -131,16 +127,17 @@ void BlockWrite(TFileVar& f, const void* buf, int64_t count, int64_t& actual) {
   const int64_t bytes = RecordBytes(f, count);
   int err = 0;
   const int64_t put = WriteSome(f.Handle, buf, bytes, &err);
-  if (put < 0) Raise(ErrnoToWinError(err));
+  if (put < 0) Raise(err);
   actual = put / f.RecSize;
   InOutCheck();
 }
 
 void CloseFile(TFileVar& f) {
   if (!IsOpen(f)) Raise(103);
-  const int fd = f.Handle;
-  f.Handle = -1;
+  const THandle h = f.Handle;
+  f.Handle = INVALID_HANDLE_VALUE;
   f.State = TFileState::fmClosed;
-  if (close(fd) != 0 && errno != EINTR) Raise(ErrnoToWinError(errno));
+  const int code = ClosePlatformFile(h);
+  if (code != 0) Raise(code);
   InOutCheck();
 }

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "FileServices.h"
+
 // The run-time's global file mode; 2 = read and write. Opening an existing
 // file through a file variable asks for this access.
 extern int FileMode;
@@ -20,7 +22,7 @@ extern int FileMode;
 enum class TFileState { fmClosed, fmInput, fmOutput, fmInOut };
 
 struct TFileVar {
-  int Handle = -1;
+  THandle Handle = INVALID_HANDLE_VALUE;
   TFileState State = TFileState::fmClosed;
   int RecSize = 128;
   std::string Name;

@@ -20,3 +20,8 @@ std::string Format(const char* fmt, ...) {
   va_end(args);
   return out;
 }
+
+std::string ErrorDisplayText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}

@@ -44,5 +44,10 @@ class EAbort : public Exception {
   const char* ClassName() const override { return "EAbort"; }
 };
 
+// The text shown for an exception's message, in the window's error box and
+// on the command line alike: a period is added when the text is not empty
+// and its last byte sorts above "." (non-ASCII counts as above).
+std::string ErrorDisplayText(const std::string& message);
+
 // printf-style formatting into a std::string ("%d", "%s"...).
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

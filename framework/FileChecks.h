@@ -18,10 +18,8 @@
 //   FolderExists         a folder
 //   IsSameExistingFile   two names that both exist and are one file
 //
-// The read-only rule is on permission bits, not on the name: see
-// IsReadOnlyMode.
-
-#include <sys/types.h>
+// The read-only rule is the platform's attribute on Windows and the
+// permission bits on Linux (ErrnoCodes_posix.h), never the name.
 
 #include <string>
 
@@ -30,13 +28,9 @@ bool RegularFileExists(const std::string& name);
 bool IsSpecialFile(const std::string& name);
 bool FolderExists(const std::string& name);
 
-// Same device and inode, whatever the spelling: "a//b.wav" and "a/b.wav", a
-// link and its target, two hard links. False when either name does not exist,
-// so a command must compare the names themselves if it cares about an output
-// that is not there yet.
+// One file whatever the spelling: "a//b.wav" and "a/b.wav", a link and its
+// target, two hard links (same device and inode on Linux; same volume serial
+// number and file index on Windows, so short names and other spellings
+// too). False when either name does not exist, so a command must compare the
+// names themselves if it cares about an output that is not there yet.
 bool IsSameExistingFile(const std::string& a, const std::string& b);
-
-// Read-only means no write permission bit at all (owner, group or others).
-// Root could write such a file anyway; the program refuses to, as the
-// platform's read-only attribute refuses everyone.
-bool IsReadOnlyMode(mode_t mode);

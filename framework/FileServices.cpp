@@ -1,195 +1,32 @@
+// The rules of the unchecked file services that hold on every system: the
+// open modes, the argument checks and the DOS date code. The system's part
+// is in FileServices_posix.cpp and FileServices_win.cpp.
 #include "FileServices.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <ctime>
-#include <vector>
 
+#include "ErrorCodes.h"
+#include "FileDates.h"
 #include "FileOpening.h"
-#include "PathUtils.h"
 
 namespace {
 
 thread_local int lastOSError = 0;
 
-// Stores the code of a failure for LastOSError and passes it on.
-int Fail(int code) {
+}  // namespace
+
+int SetLastOSError(int code) {
   lastOSError = code;
   return code;
 }
 
-constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
-
-// One system call moves at most this much; larger counts are looped.
-constexpr int64_t kMaxChunk = int64_t{1} << 30;
-
-// Moves count bytes through one read or write call after another, in chunks of
-// at most kMaxChunk, retrying on EINTR. Stops at a call that moves nothing or
-// at a failure after some bytes; a failure before the first byte gives -1 with
-// *err set.
-template <typename Byte, typename Transfer>
-int64_t TransferSome(int fd, Byte* p, int64_t count, int* err, Transfer transfer) {
-  int64_t done = 0;
-  while (done < count) {
-    const size_t chunk = static_cast<size_t>(std::min(count - done, kMaxChunk));
-    const ssize_t n = transfer(fd, p + done, chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (done == 0) {
-        *err = errno;
-        return -1;
-      }
-      break;
-    }
-    if (n == 0) break;
-    done += n;
-  }
-  return done;
-}
-
-}  // namespace
-
 int LastOSError() { return lastOSError; }
-
-// errno to the codes of the platform's error table. ENOENT is 2 here; callers
-// that know the path turn it into 3 when the folder is missing (PathErrorCode).
-int ErrnoToWinError(int err) {
-  switch (err) {
-    case 0:
-      return 0;
-    case ENOENT:
-      return 2;  // file not found
-    case ENOTDIR:
-      return 3;  // path not found: a part of it is no folder
-    case EMFILE:
-    case ENFILE:
-      return 4;  // too many open files
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return 5;  // access denied
-    case EBADF:
-      return 6;  // invalid handle
-    case ENOMEM:
-      return 8;  // not enough memory
-    case EXDEV:
-      return 17;  // not the same device
-    case ENXIO:
-    case ENODEV:
-      return 21;  // device not ready
-    case EWOULDBLOCK:
-    case ETXTBSY:
-      return 32;  // sharing violation
-    case EEXIST:
-      return 80;  // file exists
-    case EINVAL:
-    case EOVERFLOW:
-      return 87;  // invalid parameter
-    case EPIPE:
-      return 109;  // broken pipe
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      return 112;  // disk full (EFBIG: the file size limit)
-    case ESPIPE:
-      return 132;  // seek on a device
-    case ENOTEMPTY:
-      return 145;  // folder not empty
-    case EBUSY:
-      return 170;  // busy
-    case ENAMETOOLONG:
-      return 206;  // name too long
-    case EIO:
-      return 1117;  // device I/O error
-    case ELOOP:
-      return 1921;  // name cannot be resolved
-    default:
-      return 31;  // general failure
-  }
-}
-
-int PathErrorCode(const std::string& name, int err) {
-  if (err != ENOENT) return ErrnoToWinError(err);
-  std::string folder = ExtractFilePath(name);
-  if (folder.empty()) return 2;
-  while (folder.size() > 1 && folder.back() == PathDelim) folder.pop_back();
-  return FolderExists(folder) ? 2 : 3;
-}
-
-int OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing sharing, TOpenDisposition disposition,
-                     int* winError) {
-  if (name.empty()) {
-    *winError = 3;
-    return -1;
-  }
-  const int accessFlags = access == TOpenAccess::Read ? O_RDONLY : access == TOpenAccess::Write ? O_WRONLY : O_RDWR;
-  // Non-blocking only while opening, so that a FIFO cannot hang the program.
-  const int flags = accessFlags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  bool created = false;
-  int fd = -1;
-  if (disposition == TOpenDisposition::OpenExisting) {
-    fd = open(name.c_str(), flags);
-  } else {
-    fd = open(name.c_str(), flags | O_CREAT | O_EXCL, 0666);
-    if (fd >= 0) {
-      created = true;
-    } else if (errno == EEXIST && disposition == TOpenDisposition::CreateAlways) {
-      fd = open(name.c_str(), flags);
-      if (fd < 0 && errno == ENOENT) {
-        // A dangling link or a file removed meanwhile: create it after all.
-        fd = open(name.c_str(), flags | O_CREAT, 0666);
-        created = fd >= 0;
-      }
-    }
-  }
-  if (fd < 0) {
-    *winError = PathErrorCode(name, errno);
-    return -1;
-  }
-  auto refuse = [&](int code) {
-    close(fd);
-    if (created) unlink(name.c_str());
-    *winError = code;
-    return -1;
-  };
-  struct stat st;
-  if (fstat(fd, &st) != 0) return refuse(ErrnoToWinError(errno));
-  if (S_ISDIR(st.st_mode)) return refuse(5);
-  // Root may write anything; the read-only attribute must hold for it too.
-  if (access != TOpenAccess::Read && S_ISREG(st.st_mode) && !created && IsReadOnlyMode(st.st_mode)) return refuse(5);
-  const int fl = fcntl(fd, F_GETFL);
-  if (fl >= 0) fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
-  const int lock = sharing == TOpenSharing::None ? LOCK_EX : LOCK_SH;
-  while (flock(fd, lock | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
-    if (errno == EWOULDBLOCK) return refuse(32);
-    break;  // file systems without locks: open without them
-  }
-  if (disposition == TOpenDisposition::CreateAlways && !created && S_ISREG(st.st_mode) && st.st_size > 0) {
-    if (ftruncate(fd, 0) != 0) return refuse(ErrnoToWinError(errno));
-  }
-  return fd;
-}
-
-int64_t WriteSome(int fd, const void* buf, int64_t count, int* err) {
-  return TransferSome(fd, static_cast<const char*>(buf), count, err, ::write);
-}
-
-int64_t ReadSome(int fd, void* buf, int64_t count, int* err) {
-  return TransferSome(fd, static_cast<char*>(buf), count, err, ::read);
-}
 
 THandle FileOpen(const std::string& name, uint32_t mode) {
   const uint32_t accessBits = mode & 0x3;
   const uint32_t shareBits = (mode >> 4) & 0xF;
   if (accessBits == 3 || shareBits > 4 || (mode & ~0xF3u) != 0) {
-    Fail(87);
+    SetLastOSError(ErrorCode::InvalidParameter);
     return INVALID_HANDLE_VALUE;
   }
   const TOpenAccess access = accessBits == 0   ? TOpenAccess::Read
@@ -198,246 +35,64 @@ THandle FileOpen(const std::string& name, uint32_t mode) {
   // Compatibility mode and exclusive mode share nothing.
   const TOpenSharing sharing = shareBits <= 1 ? TOpenSharing::None : TOpenSharing::ReadWrite;
   int code = 0;
-  const int fd = OpenPlatformFile(name, access, sharing, TOpenDisposition::OpenExisting, &code);
-  if (fd < 0) Fail(code);
-  return fd;
+  const THandle h = OpenPlatformFile(name, access, sharing, TOpenDisposition::OpenExisting, &code);
+  if (h == INVALID_HANDLE_VALUE) SetLastOSError(code);
+  return h;
 }
 
 THandle FileCreate(const std::string& name) {
   int code = 0;
-  const int fd =
+  const THandle h =
       OpenPlatformFile(name, TOpenAccess::ReadWrite, TOpenSharing::None, TOpenDisposition::CreateAlways, &code);
-  if (fd < 0) Fail(code);
-  return fd;
+  if (h == INVALID_HANDLE_VALUE) SetLastOSError(code);
+  return h;
 }
 
 int64_t FileRead(THandle h, void* buf, int64_t count) {
   if (count < 0 || (count > 0 && buf == nullptr)) {
-    Fail(87);
+    SetLastOSError(ErrorCode::InvalidParameter);
     return -1;
   }
-  int err = 0;
-  const int64_t n = ReadSome(h, buf, count, &err);
-  if (n < 0) Fail(ErrnoToWinError(err));
+  int code = 0;
+  const int64_t n = ReadSome(h, buf, count, &code);
+  if (n < 0) SetLastOSError(code);
+  return n;
+}
+
+int64_t FileReadAt(THandle h, void* buf, int64_t count, int64_t offset) {
+  if (count < 0 || offset < 0 || (count > 0 && buf == nullptr)) {
+    SetLastOSError(ErrorCode::InvalidParameter);
+    return -1;
+  }
+  int code = 0;
+  const int64_t n = ReadSomeAt(h, buf, count, offset, &code);
+  if (n < 0) SetLastOSError(code);
   return n;
 }
 
 int64_t FileWrite(THandle h, const void* buf, int64_t count) {
   if (count < 0 || (count > 0 && buf == nullptr)) {
-    Fail(87);
+    SetLastOSError(ErrorCode::InvalidParameter);
     return -1;
   }
-  int err = 0;
-  const int64_t n = WriteSome(h, buf, count, &err);
-  if (n < 0) Fail(ErrnoToWinError(err));
+  int code = 0;
+  const int64_t n = WriteSome(h, buf, count, &code);
+  if (n < 0) SetLastOSError(code);
   return n;
 }
 
-int64_t FileSeek(THandle h, int64_t offset, int origin) {
-  int whence;
-  switch (origin) {
-    case soFromBeginning:
-      whence = SEEK_SET;
-      break;
-    case soFromCurrent:
-      whence = SEEK_CUR;
-      break;
-    case soFromEnd:
-      whence = SEEK_END;
-      break;
-    default:
-      Fail(87);
-      return -1;
-  }
-  const off_t pos = lseek(h, static_cast<off_t>(offset), whence);
-  if (pos < 0) {
-    // A position before the start of the file is the platform's negative seek.
-    Fail(errno == EINVAL ? 131 : ErrnoToWinError(errno));
-    return -1;
-  }
-  return static_cast<int64_t>(pos);
-}
-
 bool FileClose(THandle h) {
-  if (close(h) != 0 && errno != EINTR) {
-    Fail(ErrnoToWinError(errno));
-    return false;
-  }
-  return true;
-}
-
-int64_t FileSize(THandle h) {
-  struct stat st;
-  if (fstat(h, &st) != 0) {
-    Fail(ErrnoToWinError(errno));
-    return -1;
-  }
-  return static_cast<int64_t>(st.st_size);
-}
-
-// The date rule is the platform's: see FileChecks.h.
-bool FileExists(const std::string& name) {
-  struct stat st;
-  if (name.empty()) {
-    Fail(3);
-    return false;
-  }
-  if (stat(name.c_str(), &st) != 0) {
-    Fail(PathErrorCode(name, errno));
-    return false;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    Fail(2);
-    return false;
-  }
-  return UnixToFileDate(static_cast<int64_t>(st.st_mtime)) != -1;
-}
-
-int FileGetAttr(const std::string& name) {
-  struct stat st;
-  if (name.empty()) {
-    Fail(3);
-    return -1;
-  }
-  if (stat(name.c_str(), &st) != 0) {
-    Fail(PathErrorCode(name, errno));
-    return -1;
-  }
-  int attr = S_ISDIR(st.st_mode) ? faDirectory : faArchive;
-  if (IsReadOnlyMode(st.st_mode)) attr |= faReadOnly;
-  return attr;
-}
-
-int FileSetAttr(const std::string& name, int attr) {
-  struct stat st;
-  if (name.empty()) return Fail(3);
-  if (stat(name.c_str(), &st) != 0) return Fail(PathErrorCode(name, errno));
-  const mode_t perms = st.st_mode & 07777;
-  mode_t wanted = perms;
-  if (attr & faReadOnly) {
-    wanted = perms & ~kAnyWriteBit;
-  } else if (IsReadOnlyMode(perms)) {
-    wanted = perms | S_IWUSR;
-  }
-  if (wanted != perms && chmod(name.c_str(), wanted) != 0) return Fail(PathErrorCode(name, errno));
-  return 0;
-}
-
-int FileGetDate(THandle h) {
-  struct stat st;
-  if (fstat(h, &st) != 0) {
-    Fail(ErrnoToWinError(errno));
-    return -1;
-  }
-  const int age = UnixToFileDate(static_cast<int64_t>(st.st_mtime));
-  if (age == -1) Fail(87);
-  return age;
-}
-
-int FileSetDate(THandle h, int age) {
-  const int64_t t = FileDateToUnix(age);
-  if (t == -1) return Fail(87);
-  const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(t), 0}};
-  if (futimens(h, times) != 0) return Fail(ErrnoToWinError(errno));
-  return 0;
-}
-
-bool DeleteFile(const std::string& name) {
-  struct stat st;
-  if (name.empty()) {
-    Fail(3);
-    return false;
-  }
-  if (lstat(name.c_str(), &st) != 0) {
-    Fail(PathErrorCode(name, errno));
-    return false;
-  }
-  // A read-only file is refused, as the platform refuses to delete one.
-  if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnlyMode(st.st_mode))) {
-    Fail(5);
-    return false;
-  }
-  if (unlink(name.c_str()) != 0) {
-    Fail(PathErrorCode(name, errno));
-    return false;
-  }
-  return true;
-}
-
-bool CopyFile(const std::string& source, const std::string& dest, bool failIfExists) {
-  int code = 0;
-  const int in =
-      OpenPlatformFile(source, TOpenAccess::Read, TOpenSharing::ReadWrite, TOpenDisposition::OpenExisting, &code);
-  if (in < 0) {
-    Fail(code);
-    return false;
-  }
-  struct stat src;
-  if (fstat(in, &src) != 0) {
-    Fail(ErrnoToWinError(errno));
-    close(in);
-    return false;
-  }
-  // Copying a file onto itself would empty it before reading it.
-  if (IsSameExistingFile(source, dest)) {
-    Fail(32);
-    close(in);
-    return false;
-  }
-  const int out = OpenPlatformFile(dest, TOpenAccess::Write, TOpenSharing::None,
-                                   failIfExists ? TOpenDisposition::CreateNew : TOpenDisposition::CreateAlways, &code);
-  if (out < 0) {
-    Fail(code);
-    close(in);
-    return false;
-  }
-  // Only a regular file can be left half written; a device stays.
-  struct stat outStat;
-  const bool removable = fstat(out, &outStat) == 0 && S_ISREG(outStat.st_mode);
-  auto failAndRemove = [&](int failCode) {
-    close(out);
-    close(in);
-    if (removable) unlink(dest.c_str());
-    Fail(failCode);
-    return false;
-  };
-  std::vector<char> buf(64 * 1024);
-  for (;;) {
-    int err = 0;
-    const int64_t got = ReadSome(in, buf.data(), static_cast<int64_t>(buf.size()), &err);
-    if (got < 0) return failAndRemove(ErrnoToWinError(err));
-    if (got == 0) break;
-    int64_t put = 0;
-    while (put < got) {
-      const int64_t n = WriteSome(out, buf.data() + put, got - put, &err);
-      if (n < 0) return failAndRemove(ErrnoToWinError(err));
-      if (n == 0) return failAndRemove(112);
-      put += n;
-    }
-  }
-  if (removable) {
-    const timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
-    if (futimens(out, times) != 0) return failAndRemove(ErrnoToWinError(errno));
-    if (fchmod(out, src.st_mode & 07777) != 0) return failAndRemove(ErrnoToWinError(errno));
-  }
-  close(in);
-  if (close(out) != 0 && errno != EINTR) {
-    const int failCode = ErrnoToWinError(errno);
-    if (removable) unlink(dest.c_str());
-    Fail(failCode);
-    return false;
-  }
-  return true;
+  const int code = ClosePlatformFile(h);
+  if (code != 0) SetLastOSError(code);
+  return code == 0;
 }
 
 int UnixToFileDate(int64_t unixTime) {
-  const time_t t = static_cast<time_t>(unixTime);
-  struct tm lt;
-  if (localtime_r(&t, &lt) == nullptr) return -1;
-  const int year = lt.tm_year + 1900;
-  if (year < 1980 || year > 2107) return -1;
-  const uint32_t date = static_cast<uint32_t>(((year - 1980) << 9) | ((lt.tm_mon + 1) << 5) | lt.tm_mday);
-  const uint32_t time = static_cast<uint32_t>((lt.tm_hour << 11) | (lt.tm_min << 5) | (std::min(lt.tm_sec, 59) / 2));
+  TLocalTime lt;
+  if (!LocalTimeOf(unixTime, lt)) return -1;
+  if (lt.Year < 1980 || lt.Year > 2107) return -1;
+  const uint32_t date = static_cast<uint32_t>(((lt.Year - 1980) << 9) | (lt.Month << 5) | lt.Day);
+  const uint32_t time = static_cast<uint32_t>((lt.Hour << 11) | (lt.Minute << 5) | (std::min(lt.Second, 59) / 2));
   return static_cast<int>(date << 16 | time);
 }
 
@@ -445,25 +100,16 @@ int64_t FileDateToUnix(int age) {
   const uint32_t code = static_cast<uint32_t>(age);
   const uint32_t date = code >> 16;
   const uint32_t time = code & 0xFFFF;
-  const int year = static_cast<int>(date >> 9) + 1980;
-  const int month = static_cast<int>((date >> 5) & 0xF);
-  const int day = static_cast<int>(date & 0x1F);
-  const int hour = static_cast<int>(time >> 11);
-  const int minute = static_cast<int>((time >> 5) & 0x3F);
-  const int second = static_cast<int>(time & 0x1F) * 2;
+  TLocalTime lt;
+  lt.Year = static_cast<int>(date >> 9) + 1980;
+  lt.Month = static_cast<int>((date >> 5) & 0xF);
+  lt.Day = static_cast<int>(date & 0x1F);
+  lt.Hour = static_cast<int>(time >> 11);
+  lt.Minute = static_cast<int>((time >> 5) & 0x3F);
+  lt.Second = static_cast<int>(time & 0x1F) * 2;
   static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 || second > 59) return -1;
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return -1;
-  struct tm lt = {};
-  lt.tm_year = year - 1900;
-  lt.tm_mon = month - 1;
-  lt.tm_mday = day;
-  lt.tm_hour = hour;
-  lt.tm_min = minute;
-  lt.tm_sec = second;
-  lt.tm_isdst = -1;
-  const time_t t = mktime(&lt);
-  if (t == static_cast<time_t>(-1)) return -1;
-  return static_cast<int64_t>(t);
+  if (lt.Month < 1 || lt.Month > 12 || lt.Day < 1 || lt.Hour > 23 || lt.Minute > 59 || lt.Second > 59) return -1;
+  const bool leap = (lt.Year % 4 == 0 && lt.Year % 100 != 0) || lt.Year % 400 == 0;
+  if (lt.Day > kDays[lt.Month - 1] + (lt.Month == 2 && leap ? 1 : 0)) return -1;
+  return UnixTimeOf(lt);
 }

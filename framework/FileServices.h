@@ -8,7 +8,9 @@
 
 #include "FileChecks.h"  // FileExists and the other questions about a name
 
-using THandle = int;
+// An open file: a descriptor on Linux, a HANDLE on Windows, wide enough for
+// either. -1 is no file on both (the platform's own invalid handle value).
+using THandle = std::intptr_t;
 constexpr THandle INVALID_HANDLE_VALUE = -1;
 
 // Open modes of FileOpen (access in the low bits, sharing in the next ones).
@@ -33,14 +35,15 @@ constexpr int soFromCurrent = 1;
 constexpr int soFromEnd = 2;
 
 int LastOSError();
-// Windows code for an errno value (one table for the whole program).
-int ErrnoToWinError(int err);
 
 THandle FileOpen(const std::string& name, uint32_t mode);  // -1 on failure
 THandle FileCreate(const std::string& name);               // -1 on failure
 int64_t FileRead(THandle h, void* buf, int64_t count);     // -1 on failure
 int64_t FileWrite(THandle h, const void* buf, int64_t count);
 int64_t FileSeek(THandle h, int64_t offset, int origin);  // new position, -1 on failure
+// Reads up to count bytes at offset without moving the file's position; fewer
+// only at the end of the file. -1 on failure.
+int64_t FileReadAt(THandle h, void* buf, int64_t count, int64_t offset);
 bool FileClose(THandle h);
 // 64-bit size of an open file, -1 on failure.
 int64_t FileSize(THandle h);
@@ -51,7 +54,8 @@ int FileSetAttr(const std::string& name, int attr);  // 0 or the platform code
 int FileGetDate(THandle h);           // -1 on failure
 int FileSetDate(THandle h, int age);  // 0 or the platform code
 bool DeleteFile(const std::string& name);
-// Copies contents, permission bits and modification time. A copy that fails
+// Copies contents, the read-only attribute (permission bits on Linux) and
+// modification time. A copy that fails
 // part way removes what it had written of the destination.
 bool CopyFile(const std::string& source, const std::string& dest, bool failIfExists);
 

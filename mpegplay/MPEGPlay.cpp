@@ -1,11 +1,11 @@
 #include "MPEGPlay.h"
 
-#include <QTimer>
 #include <cstdio>
 #include <exception>
 #include <iterator>
 
 #include "MpegLibrary.h"
+#include "Ticker.h"
 
 static_assert(TMPEGPlayer::kModePlaying == MPEGDLL_MODE_PLAYING, "the player names the library's playing mode");
 
@@ -192,11 +192,10 @@ void TMPEGPlayer::LoadDLL() {
     lib_->Unload();
     throw TMPEGError::FromCode(lastErrorCode_);
   }
-  positionTimer_ = std::make_unique<QTimer>();
-  QObject::connect(positionTimer_.get(), &QTimer::timeout, [this] { RunTick(); });
-  // An interval of 0 means the timer never ticks (Qt would tick on every
-  // pass of the event loop), so StartTimer leaves such a timer stopped.
-  positionTimer_->setInterval(useTimer_ && timerFreq_ > 0 ? timerFreq_ : 0);
+  positionTimer_ = MakeTicker([this] { RunTick(); });
+  // An interval of 0 means the timer never ticks, so StartTimer leaves such
+  // a timer stopped.
+  positionTimer_->SetInterval(useTimer_ && timerFreq_ > 0 ? timerFreq_ : 0);
   streamLength_ = 0;
 }
 
@@ -345,8 +344,8 @@ bool TMPEGPlayer::ResetPlayerMode() {
 // ---- Position timer
 
 void TMPEGPlayer::StartTimer() {
-  if (!useTimer_ || !positionTimer_ || positionTimer_->interval() == 0) return;
-  positionTimer_->start();
+  if (!useTimer_ || !positionTimer_ || positionTimer_->Interval() == 0) return;
+  positionTimer_->Start();
   TimerTick(this);
 }
 
@@ -367,14 +366,14 @@ void TMPEGPlayer::RunTick() {
 
 void TMPEGPlayer::TimerTick(void* /*Sender*/) {
   if (!opened_ || !playing_) {
-    if (positionTimer_) positionTimer_->stop();
+    if (positionTimer_) positionTimer_->Stop();
     return;
   }
   int32_t pos = GetCurrentPos();
   if (pos > streamLength_) pos = 0;
   if (OnPosUpdate) OnPosUpdate(pos, streamLength_);
   if (playEnded_.load() != 0) {
-    if (positionTimer_) positionTimer_->stop();
+    if (positionTimer_) positionTimer_->Stop();
     playing_ = false;
     if (OnPlayEnd) {
       playEnded_.store(0);

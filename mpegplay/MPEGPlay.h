@@ -26,7 +26,7 @@
 
 #include "MPEGError.h"
 
-class QTimer;
+class TTicker;
 class TMpegLibrary;
 
 enum class TPlayPriority : uint8_t { Idle, Lowest, BelowNormal, Normal, AboveNormal, Highest, TimeCritical };
@@ -148,7 +148,7 @@ class TMPEGPlayer {
   bool PlayEnded() const { return playEnded_.load() != 0; }
   int32_t LastErrorCode() const { return lastErrorCode_; }
   // Null before LoadDLL.
-  const QTimer* PositionTimer() const { return positionTimer_.get(); }
+  const TTicker* PositionTimer() const { return positionTimer_.get(); }
 
  private:
   void CheckLoaded() const;
@@ -182,6 +182,6 @@ class TMPEGPlayer {
   int32_t priorityValue_ = 0;
   int32_t deviceCode_ = 0;
   int32_t lastErrorCode_ = 0;
-  std::unique_ptr<QTimer> positionTimer_;
+  std::unique_ptr<TTicker> positionTimer_;
   TTimerGuard timerGuard_;
 };

@@ -1,12 +1,13 @@
 #include "MpegLibrary.h"
 
-#include <dlfcn.h>
+#include "DynamicLibrary.h"
+#include "PathUtils.h"
 
 namespace {
 
 template <typename F>
 bool Resolve(void* handle, const char* name, F& entry) {
-  entry = reinterpret_cast<F>(dlsym(handle, name));
+  entry = reinterpret_cast<F>(DynamicLibrarySymbol(handle, name));
   return entry != nullptr;
 }
 
@@ -14,13 +15,13 @@ bool Resolve(void* handle, const char* name, F& entry) {
 
 std::string TMpegLibrary::FilePath(const std::string& pathToDLL) {
   std::string path = pathToDLL;
-  if (!path.empty() && path.back() != '/' && path.back() != ':') path += '/';
+  if (!path.empty() && !IsPathDelimiter(path.back()) && path.back() != ':') path += PathDelim;
   return path + kFileName;
 }
 
 TMpegLibrary::TLoadResult TMpegLibrary::Load(const std::string& filePath) {
   Unload();
-  void* handle = dlopen(filePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* handle = LoadDynamicLibrary(filePath);
   if (!handle) return TLoadResult::CannotLoad;
   TEntries e;
   // Looked up in this order; the first missing one ends the binding.
@@ -36,7 +37,7 @@ TMpegLibrary::TLoadResult TMpegLibrary::Load(const std::string& filePath) {
       Resolve(handle, "Seek", e.Seek) && Resolve(handle, "SetSndDevice", e.SetSndDevice) &&
       Resolve(handle, "LastError", e.LastError);
   if (!complete) {
-    dlclose(handle);
+    UnloadDynamicLibrary(handle);
     return TLoadResult::EntryMissing;
   }
   handle_ = handle;
@@ -46,7 +47,7 @@ TMpegLibrary::TLoadResult TMpegLibrary::Load(const std::string& filePath) {
 
 void TMpegLibrary::Unload() {
   if (!handle_) return;
-  dlclose(handle_);
+  UnloadDynamicLibrary(handle_);
   handle_ = nullptr;
   entries_ = TEntries{};
 }

@@ -10,15 +10,17 @@
 #include <cstdint>
 #include <string>
 
+#include "Platform.h"
 #include "mpegdll.h"
 
 class TMpegLibrary {
  public:
   // The library's file name, wherever it lies.
-  static constexpr const char* kFileName = "libmpegdll.so";
+  static constexpr const char* kFileName = kDecoderLibraryFile;
 
-  // The file name of the library in a folder: PathToDLL, then "/" unless it is
-  // empty or already ends in "/" or ":", then "libmpegdll.so". An empty folder
+  // The file name of the library in a folder: PathToDLL, then the delimiter
+  // unless it is empty or already ends in one or in ":", then kFileName
+  // ("libmpegdll.so" on Linux, "mpegdll.dll" on Windows). An empty folder
   // gives the bare name, left to the system's library search.
   static std::string FilePath(const std::string& pathToDLL);
 

@@ -2,13 +2,14 @@
 
 #include <optional>
 
-#include "Application.h"
+#include "Exceptions.h"
 #include "ConsoleFaces.h"
 #include "Exceptions.h"
 #include "GameSoundConversion.h"
 #include "MPEGError.h"
 #include "MPEGPlay.h"
 #include "Mp3ToWavCommand.h"
+#include "PathUtils.h"
 #include "Resampler.h"
 #include "RestoreBackup.h"
 #include "SharedState.h"
@@ -71,9 +72,9 @@ namespace {
 // The player's code for a failing output: for a decode, the WAV file.
 constexpr uint8_t kOutputDeviceFailure = 5;
 
-// The picked folder gets a "/" from the command.
+// The picked folder gets a delimiter from the command.
 std::string WithoutTrailingSlashes(std::string folder) {
-  while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  while (!folder.empty() && IsPathDelimiter(folder.back())) folder.pop_back();
   return folder;
 }
 

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "Terminal.h"
+
 std::string TerminalText(std::string text) {
   std::replace(text.begin(), text.end(), '\r', '\n');
   return text;
@@ -26,7 +28,7 @@ void TConsole::Status(const std::string& text) {
   gauge_.Erase();
   if (outError_ != 0) return;
   errno = 0;
-  const bool put = std::fputs((text + "\n").c_str(), streams_.Out) >= 0;
+  const bool put = PutText(text + "\n", streams_.Out) >= 0;
   // A script reading the output sees each step as it happens.
   CheckOut(put && std::fflush(streams_.Out) == 0);
 }
@@ -65,7 +67,7 @@ void TConsole::Note(const std::string& text) { ToErr(text); }
 std::string TConsole::Ask(const std::string& question) {
   gauge_.Erase();
   std::fflush(streams_.Out);
-  std::fputs(question.c_str(), streams_.Err);
+  PutText(question, streams_.Err);
   std::fflush(streams_.Err);
   std::string answer;
   for (int c = std::fgetc(streams_.In); c != EOF && c != '\n'; c = std::fgetc(streams_.In))
@@ -78,6 +80,6 @@ void TConsole::ToErr(const std::string& text) {
   // Keep the order of status and error lines when both go to one place.
   if (outError_ == 0) CheckOut(std::fflush(streams_.Out) == 0);
   const std::string prefix = subject_.empty() ? "vantrel: " : "vantrel: " + subject_ + ": ";
-  std::fputs((prefix + text + "\n").c_str(), streams_.Err);
+  PutText(prefix + text + "\n", streams_.Err);
   std::fflush(streams_.Err);
 }

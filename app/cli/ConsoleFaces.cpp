@@ -1,17 +1,12 @@
 #include "ConsoleFaces.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
-#include <cerrno>
 
-#include "Application.h"
+#include "Exceptions.h"
 #include "CheckedFile.h"
 #include "FileOpening.h"
 
 namespace {
-
-constexpr int kAccessDenied = 5;
 
 bool MeansYes(std::string answer) {
   for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -25,12 +20,8 @@ TGivenFileDialog::TGivenFileDialog(TConsole& console, std::string given, bool mu
 
 bool TGivenFileDialog::Execute() {
   if (mustExist_) {
-    struct stat st {};
-    int code = 0;
-    if (stat(given_.c_str(), &st) != 0)
-      code = PathErrorCode(given_, errno);
-    else if (!S_ISREG(st.st_mode))
-      code = kAccessDenied;  // a folder, a FIFO or a device is no sound file
+    // A folder, a FIFO or a device is no sound file.
+    const int code = RegularFileCode(given_);
     if (code != 0) {
       console_.Error(ErrorDisplayText(InOutErrorMessage(code)));
       return false;

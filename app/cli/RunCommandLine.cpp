@@ -1,8 +1,5 @@
 #include "RunCommandLine.h"
 
-#include <unistd.h>
-
-#include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +14,7 @@
 #include "Locations.h"
 #include "MPEGPlay.h"
 #include "OpticalDisc.h"
+#include "Terminal.h"
 
 namespace {
 
@@ -62,23 +60,23 @@ TBatchOutcomes DecodeWithLoadedLibrary(const TCommandLine& line, const std::stri
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
-  const TParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const TParsedCommandLine parsed = ParseCommandLine(ProgramArguments(argc, argv));
   if (!parsed.Ok) {
     std::fprintf(stderr, "vantrel: %s\n%s\n", parsed.Error.c_str(), kTryHelp);
     return kWrongArguments;
   }
   const TCommandLine& line = parsed.Line;
   if (line.Action == TCliAction::Help) {
-    return PrintedOrFailed(std::fputs(kUsage, stdout));
+    return PrintedOrFailed(PutText(kUsage, stdout));
   }
   if (line.Action == TCliAction::Version) {
-    return PrintedOrFailed(std::printf("vantrel %s\n", VANTREL_VERSION));
+    return PrintedOrFailed(PutText(std::string("vantrel ") + VANTREL_VERSION + "\n", stdout));
   }
 
   TConsoleStreams streams;
-  streams.ErrIsTerminal = isatty(STDERR_FILENO) == 1;
+  streams.ErrIsTerminal = IsTerminal(stderr);
   // The question goes to standard error: a user must see it to answer it.
-  streams.InIsTerminal = isatty(STDIN_FILENO) == 1 && streams.ErrIsTerminal;
+  streams.InIsTerminal = IsTerminal(stdin) && streams.ErrIsTerminal;
   streams.Quiet = line.Quiet;
   TConsole console(streams);
   if (line.Action == TCliAction::ToGame) {
@@ -93,8 +91,6 @@ int RunCommandLine(int argc, char** argv) {
     return kSomeNotDone;
   }
 
-  // The player's timer belongs to an event loop's thread; a core application
-  // gives it one without any display.
-  QCoreApplication app(argc, argv);
+  const std::shared_ptr<void> timers = HostTimers(argc, argv);
   return ExitStatus(DecodeWithLoadedLibrary(line, ApplicationDirectory(), console), console);
 }

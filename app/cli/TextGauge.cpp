@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "Terminal.h"
+
 TTextGauge::TTextGauge(std::FILE* terminal) : terminal_(terminal) {}
 
 int TTextGauge::Percentage() const {
@@ -35,7 +37,7 @@ void TTextGauge::Show() {
   line.append(static_cast<size_t>(filled), '#');
   line.append(static_cast<size_t>(kBarWidth - filled), '-');
   line += "] " + std::to_string(percent) + "%";
-  std::fputs(line.c_str(), terminal_);
+  PutText(line, terminal_);
   std::fflush(terminal_);
   shown_ = percent;
 }
@@ -43,7 +45,7 @@ void TTextGauge::Show() {
 void TTextGauge::Erase() {
   if (terminal_ == nullptr || shown_ < 0) return;
   // "[" + bar + "] 100%"
-  std::fputs(("\r" + std::string(kBarWidth + 7, ' ') + "\r").c_str(), terminal_);
+  PutText("\r" + std::string(kBarWidth + 7, ' ') + "\r", terminal_);
   std::fflush(terminal_);
   shown_ = -1;
 }

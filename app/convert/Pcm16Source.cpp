@@ -54,8 +54,7 @@ bool TPcm16Writer::Fail(int code) {
 }
 
 bool TPcm16Writer::Begin(TPcm16File& file, const std::string& name, int channels, uint32_t rate) {
-  errno = 0;
-  if (!file.Create(name)) return Fail(errno != 0 ? ErrnoToWinError(errno) : 5);
+  if (!file.Create(name)) return Fail(file.FailedCode());
   handle_ = FileOpen(file.Path(), fmOpenWrite);
   if (handle_ == INVALID_HANDLE_VALUE) return Fail(LastOSError());
   channels_ = channels;

@@ -27,6 +27,8 @@ class THalvedFile {
   // The file's full path; empty before Create succeeds.
   const std::string& Path() const { return path_; }
   const std::string& FailedPath() const { return failedPath_; }
+  // The platform code of the failed Create.
+  int FailedCode() const { return failedCode_; }
   // Removes the file and then the folder. An open descriptor of the file
   // still reads it. 0, or the platform code of the first failure, with
   // FailedPath naming what stayed; the folder is removed also when the file
@@ -37,6 +39,7 @@ class THalvedFile {
   std::string folder_;
   std::string path_;
   std::string failedPath_;
+  int failedCode_ = 0;
   TRunFile watchedFolder_;
   TRunFile watchedFile_;
 };
@@ -87,3 +90,5 @@ int MakeWholeBackup(const std::string& gameName, const std::string& backupName, 
 // stays within the longest name a folder takes, and the whole path within
 // the longest path, when the target's own does.
 std::string HiddenNameBeside(const std::string& target, const std::string& randomPart);
+// 16 hexadecimal digits, new for every call.
+std::string RandomSuffix();

@@ -1,8 +1,5 @@
 #include "WavLayout.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -44,29 +41,20 @@ uint32_t U32(const unsigned char* p) {
          static_cast<uint32_t>(p[3]) << 24;
 }
 
-// Reads from the open file with pread, not moving its position.
+// Reads from the open file at an offset, not moving its position.
 class FileSource {
  public:
-  explicit FileSource(int fd) : fd_(fd) {}
+  explicit FileSource(THandle h) : h_(h) {}
   // Bytes read (fewer at the end of the file), or -1 with Error() set.
   int64_t Read(int64_t offset, unsigned char* buf, int64_t count) {
-    int64_t done = 0;
-    while (done < count) {
-      const ssize_t n = pread(fd_, buf + done, static_cast<size_t>(count - done), static_cast<off_t>(offset + done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        error_ = ErrnoToWinError(errno);
-        return -1;
-      }
-      if (n == 0) break;
-      done += n;
-    }
-    return done;
+    const int64_t n = FileReadAt(h_, buf, count, offset);
+    if (n < 0) error_ = LastOSError();
+    return n;
   }
   int Error() const { return error_; }
 
  private:
-  int fd_;
+  THandle h_;
   int error_ = 0;
 };
 
@@ -286,11 +274,11 @@ int Read(Source& source, int64_t fileSize, TWavLayout& layout) {
 
 }  // namespace
 
-int ReadWavLayout(int fd, TWavLayout& layout) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0) return ErrnoToWinError(errno);
-  FileSource source(fd);
-  return Read(source, static_cast<int64_t>(st.st_size), layout);
+int ReadWavLayout(THandle h, TWavLayout& layout) {
+  const int64_t size = FileSize(h);
+  if (size < 0) return LastOSError();
+  FileSource source(h);
+  return Read(source, size, layout);
 }
 
 TWavLayout ParseWavLayout(const unsigned char* bytes, size_t size) {

@@ -53,6 +53,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "FileServices.h"
+
 struct TWavLayout {
   // True when the chunks were found; false for the fixed 44-byte rules.
   bool fromChunks = false;
@@ -77,9 +79,9 @@ struct TWavLayout {
   int64_t frameSize = 4;
 };
 
-// Reads the layout of the open file 'fd' (its position is not moved).
+// Reads the layout of the open file 'h' (its position is not moved).
 // Returns 0, or the platform error code of a read that failed.
-int ReadWavLayout(int fd, TWavLayout& layout);
+int ReadWavLayout(THandle h, TWavLayout& layout);
 
 // The same for a file held in memory.
 TWavLayout ParseWavLayout(const unsigned char* bytes, size_t size);

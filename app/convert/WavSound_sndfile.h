@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "ErrnoCodes_posix.h"
 #include "FileOpening.h"
 #include "FileServices.h"
 #include "Pcm16Source.h"

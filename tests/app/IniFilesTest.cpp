@@ -7,6 +7,7 @@
 
 #include "Exceptions.h"
 #include "IniFiles.h"
+#include "PosixTestFiles.h"
 #include "TempDir.h"
 
 namespace {

@@ -1,7 +1,5 @@
 #include "convert_support.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -54,26 +52,33 @@ Bytes ReadFile(const std::string& name) {
 }
 
 bool Exists(const std::string& name) {
-  struct stat st {};
-  return lstat(name.c_str(), &st) == 0;
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(name, ec));
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) names.push_back(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
 
+// Windows shows its read-only attribute as missing write permissions.
+constexpr auto kAnyWrite =
+    std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write;
+
 bool IsReadOnly(const std::string& name) {
-  struct stat st {};
-  if (stat(name.c_str(), &st) != 0) throw std::runtime_error("no file " + name);
-  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  std::error_code ec;
+  const auto status = std::filesystem::status(name, ec);
+  if (ec) throw std::runtime_error("no file " + name);
+  return (status.permissions() & kAnyWrite) == std::filesystem::perms::none;
 }
 
 void MakeReadOnly(const std::string& name) {
-  if (chmod(name.c_str(), 0444) != 0) throw std::runtime_error("cannot chmod " + name);
+  std::error_code ec;
+  std::filesystem::permissions(name, kAnyWrite, std::filesystem::perm_options::remove, ec);
+  if (ec) throw std::runtime_error("cannot make " + name + " read-only");
 }
 
 Bytes HalvedByFrames(const Bytes& wav, FakeGauge* gauge) {

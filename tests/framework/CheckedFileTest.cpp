@@ -9,6 +9,7 @@
 
 #include "CheckedFile.h"
 #include "Exceptions.h"
+#include "PosixTestFiles.h"
 #include "TempDir.h"
 
 namespace {

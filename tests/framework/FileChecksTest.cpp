@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ErrnoCodes_posix.h"
 #include "FileChecks.h"
 #include "TempDir.h"
 

@@ -9,8 +9,10 @@
 #include <functional>
 #include <vector>
 
+#include "ErrnoCodes_posix.h"
 #include "FileServices.h"
 #include "ProcessStart.h"
+#include "PosixTestFiles.h"
 #include "TempDir.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "OpticalDisc.h"
+#include "PosixTestFiles.h"
 #include "TempDir.h"
 
 namespace {

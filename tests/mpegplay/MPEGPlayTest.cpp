@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "FakeFixture.h"
+#include "Ticker.h"
 #include "QtInput.h"
 
 namespace fs = std::filesystem;
@@ -25,7 +26,7 @@ TEST_F(MpegLoadTest, LoadCallsOnlyInitAndStartsEmpty) {
   EXPECT_TRUE(player.Loaded());
   EXPECT_EQ(player.StreamLength(), 0);
   ASSERT_NE(player.PositionTimer(), nullptr);
-  EXPECT_FALSE(player.PositionTimer()->isActive());
+  EXPECT_FALSE(player.PositionTimer()->IsActive());
 }
 
 TEST_F(MpegLoadTest, FolderEndingInSlashOrColonGetsNoExtraDelimiter) {
@@ -258,24 +259,24 @@ TEST_F(MpegPropertyTest, TimerSettingsReachTheTimerOnlyAtLoading) {
   player.SetTimerFreq(40);
   player.SetUseTimer(true);
   Load();
-  EXPECT_EQ(player.PositionTimer()->interval(), 40);
+  EXPECT_EQ(player.PositionTimer()->Interval(), 40);
   player.SetTimerFreq(10);
   player.SetUseTimer(false);
-  EXPECT_EQ(player.PositionTimer()->interval(), 40);
+  EXPECT_EQ(player.PositionTimer()->Interval(), 40);
   player.SetTimerFreq(0);
-  EXPECT_EQ(player.PositionTimer()->interval(), 40);
+  EXPECT_EQ(player.PositionTimer()->Interval(), 40);
 }
 
 TEST_F(MpegPropertyTest, TimerWithoutUseTimerGetsIntervalZeroAndNeverStarts) {
   player.SetTimerFreq(40);
   Load();
-  EXPECT_EQ(player.PositionTimer()->interval(), 0);
+  EXPECT_EQ(player.PositionTimer()->Interval(), 0);
   player.SetUseTimer(true);
   int updates = 0;
   player.OnPosUpdate = [&](int32_t, int32_t) { ++updates; };
   player.SetStreamName("song.mp3");
   player.Play();
-  EXPECT_FALSE(player.PositionTimer()->isActive());
+  EXPECT_FALSE(player.PositionTimer()->IsActive());
   EXPECT_EQ(updates, 0);
 }
 
@@ -680,7 +681,7 @@ TEST_F(MpegPlayTest, TickAtTheEndReportsOnceAndClearsTheFlagForAHandler) {
   player.SetUseTimer(true);
   player.SetTimerFreq(60000);
   LoadAndStart();
-  ASSERT_TRUE(player.PositionTimer()->isActive());
+  ASSERT_TRUE(player.PositionTimer()->IsActive());
   std::vector<TMPEGPlayer*> ends;
   player.OnPlayEnd = [&](TMPEGPlayer* sender) {
     EXPECT_FALSE(sender->PlayEnded());
@@ -690,7 +691,7 @@ TEST_F(MpegPlayTest, TickAtTheEndReportsOnceAndClearsTheFlagForAHandler) {
   player.TimerTick(nullptr);
   EXPECT_EQ(ends, std::vector<TMPEGPlayer*>({&player}));
   EXPECT_FALSE(player.Playing());
-  EXPECT_FALSE(player.PositionTimer()->isActive());
+  EXPECT_FALSE(player.PositionTimer()->IsActive());
   player.TimerTick(nullptr);
   EXPECT_EQ(ends.size(), 1u);
 }
@@ -711,7 +712,7 @@ TEST_F(MpegPlayTest, TickWithoutPlaybackStopsTheTimerAndAsksNothing) {
   fake->calls.clear();
   player.TimerTick(nullptr);
   EXPECT_TRUE(fake->calls.empty());
-  EXPECT_FALSE(player.PositionTimer()->isActive());
+  EXPECT_FALSE(player.PositionTimer()->IsActive());
 }
 
 TEST_F(MpegPlayTest, StartAndRestartTickAtOnceWhenTheTimerIsWanted) {
@@ -725,7 +726,7 @@ TEST_F(MpegPlayTest, StartAndRestartTickAtOnceWhenTheTimerIsWanted) {
   player.SetStreamName("song.mp3");
   player.Play();
   EXPECT_EQ(positions, std::vector<int32_t>({7}));
-  EXPECT_TRUE(player.PositionTimer()->isActive());
+  EXPECT_TRUE(player.PositionTimer()->IsActive());
   player.Stop();
   player.Play();
   EXPECT_EQ(positions, std::vector<int32_t>({7, 7}));
@@ -760,7 +761,7 @@ TEST_F(MpegPlayTest, TimerDeliversTheEndThroughTheEventLoop) {
   fake->SetEnded();
   ASSERT_TRUE(PumpUntil([&] { return ended; }));
   EXPECT_FALSE(player.Playing());
-  EXPECT_FALSE(player.PositionTimer()->isActive());
+  EXPECT_FALSE(player.PositionTimer()->IsActive());
 }
 
 }  // namespace

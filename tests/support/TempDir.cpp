@@ -1,19 +1,26 @@
 #include "TempDir.h"
 
-#include <sys/mount.h>
-#include <sys/stat.h>
-
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
+#include "Platform.h"
+#include "TestEnvironment.h"
+
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a folder like " + pattern);
-  path_ = pattern + "/";
+  std::random_device random;
+  const std::filesystem::path root = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const std::filesystem::path folder = root / ("vantrel-test-" + std::to_string(random()));
+    std::error_code ec;
+    if (!std::filesystem::create_directory(folder, ec)) continue;
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ec);
+    path_ = folder.string() + PathDelim;
+  }
+  if (path_.empty()) throw std::runtime_error("cannot make a folder under " + root.string());
 }
 
 TempDir::~TempDir() {
@@ -41,38 +48,16 @@ std::string ReadFileBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-mode_t ModeOf(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return static_cast<mode_t>(-1);
-  return st.st_mode & 07777;
-}
-
 ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
   const char* old = std::getenv(name);
   had_ = old != nullptr;
   if (had_) old_ = old;
-  setenv(name, value.c_str(), 1);
+  SetEnvironmentVariable(name, value);
 }
 
 ScopedEnvironment::~ScopedEnvironment() {
   if (had_)
-    setenv(name_.c_str(), old_.c_str(), 1);
+    SetEnvironmentVariable(name_.c_str(), old_);
   else
-    unsetenv(name_.c_str());
+    UnsetEnvironmentVariable(name_.c_str());
 }
-
-FileSizeLimit::FileSizeLimit(rlim_t bytes) {
-  // The program ignores SIGXFSZ from its start, so that a write past the
-  // limit fails instead of ending it; the test process meets the limit alike.
-  signal(SIGXFSZ, SIG_IGN);
-  ok_ = getrlimit(RLIMIT_FSIZE, &old_) == 0;
-  rlimit lowered = old_;
-  lowered.rlim_cur = bytes;
-  ok_ = ok_ && setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-}
-
-FileSizeLimit::~FileSizeLimit() {
-  if (ok_) setrlimit(RLIMIT_FSIZE, &old_);
-}
-
-MountGuard::~MountGuard() { umount2(point.c_str(), MNT_DETACH); }

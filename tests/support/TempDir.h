@@ -2,9 +2,6 @@
 // A fresh folder for one test under the system's temporary folder, removed
 // with everything in it at the end, and the few file tools the tests use in it.
 
-#include <sys/resource.h>
-#include <sys/types.h>
-
 #include <string>
 
 class TempDir {
@@ -32,9 +29,6 @@ class TempDir {
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // The file's content; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
-// The permission bits of the file, or (mode_t)-1 when there is none.
-mode_t ModeOf(const std::string& path);
-
 // Sets an environment variable for the life of the object, then gives it
 // back its old value, or unsets it when it had none.
 class ScopedEnvironment {
@@ -50,24 +44,11 @@ class ScopedEnvironment {
   bool had_ = false;
 };
 
-// Lowers the process's file size limit for the life of the object: writes
-// past it are cut short or fail as on a full disk. SIGXFSZ is ignored from
-// then on, as the program does.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes);
-  ~FileSizeLimit();
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-  bool Ok() const { return ok_; }
+// Linux: the folder's permission bits are 0700. Windows: true for a folder,
+// whose rights are inherited from the user's own temporary folder.
+bool IsPrivateFolder(const std::string& path);
 
- private:
-  rlimit old_{};
-  bool ok_ = false;
-};
-
-// Detaches a mount at the end of the test, also when an assertion ends it early.
-struct MountGuard {
-  std::string point;
-  ~MountGuard();
-};
+// Runs a command of the machine the tests run on (sox, lame) through the
+// shell; false when it fails or when the test program cannot start one (a
+// Windows program under wine cannot start the Linux tools).
+bool RunHostCommand(const std::string& command);

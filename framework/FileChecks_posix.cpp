@@ -31,5 +31,3 @@ bool IsSameExistingFile(const std::string& a, const std::string& b) {
   if (!StatOf(a, &sa) || !StatOf(b, &sb)) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
-
-bool IsReadOnlyMode(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }

@@ -1,0 +1,33 @@
+#pragma once
+// The system's part of the private files of a run (PrivateFiles.h): the
+// steps that each system does its own way. Every result is 0 or a platform
+// code of the error table.
+
+#include <string>
+
+#include "FileServices.h"
+
+// The temporary folder's root: $TMPDIR (without the delimiters that end it)
+// else /tmp on Linux; GetTempPathW on Windows.
+std::string TemporaryRoot();
+// Makes a new folder of the user's only: "<root>/vantrel-<random>". The
+// folder's path, or empty on failure.
+std::string MakePrivateFolder(const std::string& root);
+// Creates the new empty file path, exclusively and never through a link.
+int CreateNewEmptyFile(const std::string& path);
+// Removes a file or a folder; a missing one is no failure.
+int RemoveFileIfThere(const std::string& path);
+int RemoveFolderIfThere(const std::string& path);
+// Gives the open new file 'h' what the file it replaces had: its
+// permission bits, owner and group as far as the user may (Linux); nothing
+// more on Windows, where the new file keeps the folder's inherited rights.
+int KeepAttributesOf(THandle h, const std::string& target);
+// Gives the copy 'out' the date and the permission bits or read-only
+// attribute of the open original 'in'.
+int KeepDateAndMode(THandle in, THandle out);
+// Renames the closed file 'path' over target, in one step.
+int PutInPlace(const std::string& path, const std::string& target);
+// Gives the closed file 'path' the name 'name' without replacing anything
+// there: 80 when something has that name. *moved says whether 'path' is gone
+// (a rename) or still there (a second name).
+int NameWithoutReplacing(const std::string& path, const std::string& name, bool* moved);

@@ -1,0 +1,24 @@
+#!/bin/sh
+# Runs a Windows test program under wine with the build's private prefix:
+#   wine-run.sh PREFIX --init      create the prefix (once per test run)
+#   wine-run.sh PREFIX PROGRAM ARGS...
+# No Mono or Gecko is asked for, and wine says nothing of its own.
+set -eu
+prefix=$1
+shift
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Debian's 64-bit loader: the wine front script wants the 32-bit one too,
+# which a kernel without 32-bit support cannot start.
+if [ -x /usr/lib/wine/wine64 ]; then wine=/usr/lib/wine/wine64
+elif command -v wine64 >/dev/null 2>&1; then wine=wine64
+else wine=wine
+fi
+if [ "${1:-}" = "--init" ]; then
+  rm -rf "$prefix"
+  "$wine" wineboot --init >/dev/null 2>&1 || true
+  # wineboot returns before the server has written the registry.
+  wineserver -w 2>/dev/null || true
+  test -d "$prefix/drive_c"
+  exit
+fi
+exec "$wine" "$@"
