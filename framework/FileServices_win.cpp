@@ -39,6 +39,17 @@ THandle OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenShari
     *winError = ErrorCode::PathNotFound;
     return -1;
   }
+  // The read-only attribute refuses writing, also where the system would
+  // let an administrator through (wine running as root maps it onto
+  // permission bits, which root ignores).
+  if (access != TOpenAccess::Read && disposition != TOpenDisposition::CreateNew) {
+    const DWORD attr = AttributesOf(name);
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attr & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      *winError = ErrorCode::AccessDenied;
+      return -1;
+    }
+  }
   const DWORD desired = access == TOpenAccess::Read    ? GENERIC_READ
                         : access == TOpenAccess::Write ? GENERIC_WRITE
                                                        : GENERIC_READ | GENERIC_WRITE;
@@ -250,7 +261,13 @@ bool DeleteFile(const std::string& name) {
     Fail(ErrorCode::PathNotFound);
     return false;
   }
-  // The system refuses a read-only file and a folder with 5 itself.
+  // The system refuses a read-only file and a folder with 5 itself (the
+  // attribute is checked here too, for the reason OpenPlatformFile gives).
+  const DWORD attr = AttributesOf(name);
+  if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY) != 0) {
+    Fail(ErrorCode::AccessDenied);
+    return false;
+  }
   if (!DeleteFileW(Widen(name).c_str())) {
     Fail(LastError());
     return false;

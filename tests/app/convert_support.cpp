@@ -39,27 +39,27 @@ Bytes WavBytes(uint32_t rate, const Bytes& data) {
 }
 
 void WriteFile(const std::string& name, const Bytes& content) {
-  std::ofstream f(name, std::ios::binary | std::ios::trunc);
+  std::ofstream f(std::filesystem::u8path(name), std::ios::binary | std::ios::trunc);
   if (!f) throw std::runtime_error("cannot write " + name);
   f.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
   if (!f) throw std::runtime_error("cannot write " + name);
 }
 
 Bytes ReadFile(const std::string& name) {
-  std::ifstream f(name, std::ios::binary);
+  std::ifstream f(std::filesystem::u8path(name), std::ios::binary);
   if (!f) throw std::runtime_error("cannot read " + name);
   return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
 bool Exists(const std::string& name) {
   std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(name, ec));
+  return std::filesystem::exists(std::filesystem::symlink_status(std::filesystem::u8path(name), ec));
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder), ec)) names.push_back(entry.path().filename().u8string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -70,14 +70,14 @@ constexpr auto kAnyWrite =
 
 bool IsReadOnly(const std::string& name) {
   std::error_code ec;
-  const auto status = std::filesystem::status(name, ec);
+  const auto status = std::filesystem::status(std::filesystem::u8path(name), ec);
   if (ec) throw std::runtime_error("no file " + name);
   return (status.permissions() & kAnyWrite) == std::filesystem::perms::none;
 }
 
 void MakeReadOnly(const std::string& name) {
   std::error_code ec;
-  std::filesystem::permissions(name, kAnyWrite, std::filesystem::perm_options::remove, ec);
+  std::filesystem::permissions(std::filesystem::u8path(name), kAnyWrite, std::filesystem::perm_options::remove, ec);
   if (ec) throw std::runtime_error("cannot make " + name + " read-only");
 }
 

@@ -18,33 +18,33 @@ TempDir::TempDir() {
     std::error_code ec;
     if (!std::filesystem::create_directory(folder, ec)) continue;
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ec);
-    path_ = folder.string() + PathDelim;
+    path_ = folder.u8string() + PathDelim;
   }
-  if (path_.empty()) throw std::runtime_error("cannot make a folder under " + root.string());
+  if (path_.empty()) throw std::runtime_error("cannot make a folder under " + root.u8string());
 }
 
 TempDir::~TempDir() {
   std::error_code ec;
-  for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ec))
+  for (auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::u8path(path_), ec))
     std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
                                  ec);
-  std::filesystem::remove_all(path_, ec);
+  std::filesystem::remove_all(std::filesystem::u8path(path_), ec);
 }
 
 bool TempDir::Ok() const {
   std::error_code ec;
-  return std::filesystem::is_directory(path_, ec);
+  return std::filesystem::is_directory(std::filesystem::u8path(path_), ec);
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
   out << bytes;
   out.close();
   return static_cast<bool>(out);
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

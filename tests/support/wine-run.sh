@@ -1,6 +1,8 @@
 #!/bin/sh
 # Runs a Windows test program under wine with the build's private prefix:
-#   wine-run.sh PREFIX --init      create the prefix (once per test run)
+#   wine-run.sh PREFIX --init      create the prefix and start a wine server
+#                                  that stays (once per test run)
+#   wine-run.sh PREFIX --stop      end that server
 #   wine-run.sh PREFIX PROGRAM ARGS...
 # No Mono or Gecko is asked for, and wine says nothing of its own.
 set -eu
@@ -19,6 +21,21 @@ if [ "${1:-}" = "--init" ]; then
   # wineboot returns before the server has written the registry.
   wineserver -w 2>/dev/null || true
   test -d "$prefix/drive_c"
+  # Kept running until --stop, so no program waits for a new one.
+  wineserver -p > /dev/null 2>&1 < /dev/null
   exit
 fi
-exec "$wine" "$@"
+if [ "${1:-}" = "--stop" ]; then
+  wineserver -k 2>/dev/null || true
+  exit 0
+fi
+# The program's output goes through files: a service wine starts for it
+# (the shell's folders start one) inherits them and may outlive the
+# program, and a pipe held open would keep the caller waiting.
+out=$(mktemp) err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+status=0
+"$wine" "$@" > "$out" 2> "$err" || status=$?
+cat "$out"
+cat "$err" >&2
+exit $status

@@ -1,0 +1,93 @@
+#!/bin/bash
+# vantrel.com under wine on WAVs made by sox: game files byte for byte as the
+# Linux program writes them (or, without it, as the strip and the halving
+# done by hand give them), the backup made once, the batch going on past a
+# failed pair, the exit codes, a WAV refused as its own game file, a
+# read-only game file refused, and names beyond ASCII.
+#   cli-under-wine.sh WINE-RUN PREFIX VANTREL.COM WORKDIR [LINUX-VANTREL]
+set -u
+run=$1 prefix=$2 program=$3 work=$4 linux=${5:-}
+rm -rf "$work" && mkdir -p "$work/win" "$work/linux" && cd "$work"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+vantrel() { (cd win && "$run" "$prefix" "$program" "$@"); }
+
+make_wavs() {
+  sox -q -n -r 22050 -c 1 -b 16 "$1/a22050.wav" synth 0.4 sine 300 vol 0.5
+  sox -q -n -r 44100 -c 2 -b 16 "$1/b44100.wav" synth 0.5 sine 440 sine 660 vol 0.5
+  sox -q -n -r 48000 -c 2 -b 16 "$1/c48000.wav" synth 0.3 sine 500 vol 0.5
+  sox -q -n -r 22050 -c 1 -b 16 "$1/Été 日本.wav" synth 0.2 sine 700 vol 0.5
+  # Encodings the program turns into 16-bit PCM itself.
+  sox -q -n -r 44100 -c 2 -b 24 "$1/d24.wav" synth 0.3 sine 440 vol 0.5
+  sox -q -n -r 22050 -c 1 -b 8 -e unsigned-integer "$1/e8.wav" synth 0.3 sine 440 vol 0.5
+  sox -q -n -r 22050 -c 2 -b 32 -e floating-point "$1/f32.wav" synth 0.3 sine 440 vol 0.5
+  sox -q -n -r 44100 -c 1 -b 32 -e signed-integer "$1/g32.wav" synth 0.3 sine 440 vol 0.5
+  for g in one two three four d e f g; do printf 'old %s game file' "$g" > "$1/$g.16"; done
+}
+# One set of files for both programs: sox dithers, so two runs differ.
+make_wavs win
+cp -a win/. linux/
+
+pairs=(--to-game a22050.wav one.16 b44100.wav two.16 "Été 日本.wav" "jeu é.16" d24.wav d.16 e8.wav e.16 f32.wav f.16
+       g32.wav g.16)
+vantrel "${pairs[@]}" > out.txt 2> err.txt
+[ $? -eq 0 ] || { fail "the conversions exit $?"; cat err.txt; }
+grep -q "That's right" out.txt || fail "no \"That's right\""
+for g in one two d e f g; do
+  [ "$(cat "win/$g.16.bak")" = "old $g game file" ] || fail "$g.16.bak is not the old game file"
+done
+[ -e "win/jeu é.16.bak" ] && fail "a backup of a game file that was not there"
+
+if [ -n "$linux" ]; then
+  (cd linux && "$linux" -q "${pairs[@]}") || fail "the Linux program failed"
+  for g in one.16 two.16 "jeu é.16" d.16 e.16 f.16 g.16; do
+    cmp -s "win/$g" "linux/$g" || fail "$g differs from the Linux program's"
+  done
+else
+  python3 - <<'PY' || fail "game files differ from the strip and the halving"
+data = lambda n: open(n, 'rb').read()
+a = data('win/a22050.wav')[44:]
+assert data('win/one.16') == a, 'one.16'
+b = data('win/b44100.wav')[44:]
+halved = b''.join(b[i + 4:i + 8] for i in range(0, len(b) - 7, 8))
+assert data('win/two.16') in (halved, b''.join(b[i:i + 4] for i in range(0, len(b) - 7, 8))), 'two.16'
+PY
+fi
+
+# The backup is made once: a second conversion keeps the first one.
+vantrel -q --to-game a22050.wav two.16 || fail "second conversion"
+[ "$(cat win/two.16.bak)" = "old two game file" ] || fail "the backup was replaced"
+
+# 48000 Hz: --yes converts, --no skips (exit 1) and changes nothing.
+vantrel -q --no --to-game c48000.wav three.16; [ $? -eq 1 ] || fail "--no must exit 1"
+[ "$(cat win/three.16)" = "old three game file" ] || fail "--no changed the game file"
+vantrel -q --yes --to-game c48000.wav three.16 || fail "--yes must convert"
+cmp -s <(tail -c +45 win/c48000.wav) win/three.16 || fail "48000 Hz data not copied as it is"
+
+# A failed pair does not stop the batch, and the run exits 1.
+vantrel -q --to-game missing.wav four.16 a22050.wav four.16 2> err.txt; [ $? -eq 1 ] || fail "failed pair exit"
+cmp -s <(tail -c +45 win/a22050.wav) win/four.16 || fail "the pair after a failed one was not converted"
+grep -q "missing.wav" err.txt || fail "the failed pair is not named"
+
+# Wrong option: exit 2 and the usage hint.
+vantrel --bogus 2> err.txt; [ $? -eq 2 ] || fail "wrong option must exit 2"
+grep -q "Try 'vantrel --help'" err.txt || fail "no usage hint"
+
+# A WAV converted onto itself, by its name or another spelling, is refused.
+cp win/a22050.wav keep.wav
+for self in a22050.wav ./a22050.wav A22050.WAV; do
+  vantrel -q --to-game a22050.wav "$self" 2> err.txt; [ $? -eq 1 ] || fail "self conversion $self exit"
+  grep -q "Nothing changed" err.txt || fail "self conversion $self not refused"
+  cmp -s keep.wav win/a22050.wav || fail "the WAV was changed by $self"
+done
+
+# A read-only game file has its attribute cleared and is converted, its old
+# content kept in the backup.
+printf 'protected' > win/ro.16
+(cd win && "$run" "$prefix" cmd /c attrib +r ro.16) > /dev/null 2>&1
+vantrel -q --to-game a22050.wav ro.16 || fail "the read-only game file was not converted"
+[ "$(cat win/ro.16.bak)" = "protected" ] || fail "the read-only game file's content was lost"
+cmp -s <(tail -c +45 win/a22050.wav) win/ro.16 || fail "the read-only game file does not hold the sound"
+
+[ "$failures" -eq 0 ] && echo "all cases pass"
+exit "$failures"
