@@ -34,8 +34,8 @@ bool MakeFolders(const std::string& folder) {
 }
 
 bool BeginUnicodeFile(const std::string& name) {
-  const HANDLE h = CreateFileW(Widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+  const HANDLE h =
+      CreateFileW(Widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
   const unsigned char bom[2] = {0xFF, 0xFE};
   DWORD n = 0;

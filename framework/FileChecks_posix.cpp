@@ -1,6 +1,6 @@
-#include "FileChecks.h"
-
 #include <sys/stat.h>
+
+#include "FileChecks.h"
 
 // FileExists sets LastOSError and lives with the other file services.
 

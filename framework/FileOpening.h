@@ -26,8 +26,8 @@ enum class TOpenDisposition { OpenExisting, CreateAlways, CreateNew };
 // A regular file without any write permission bit is refused with 5 for
 // write access (also for root); a folder is refused with 5 whatever the
 // access; create-always empties an existing file only after the lock is held.
-THandle OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing sharing, TOpenDisposition disposition,
-                     int* winError);
+THandle OpenPlatformFile(const std::string& name, TOpenAccess access, TOpenSharing sharing,
+                         TOpenDisposition disposition, int* winError);
 
 // Writes as much of buf as the file takes. Returns the number of bytes
 // written; -1 with *winError set when not even one byte was. The program

@@ -368,9 +368,9 @@ bool CopyFile(const std::string& source, const std::string& dest, bool failIfExi
     close(in);
     return false;
   }
-  const THandle outFile = OpenPlatformFile(
-      dest, TOpenAccess::Write, TOpenSharing::None,
-      failIfExists ? TOpenDisposition::CreateNew : TOpenDisposition::CreateAlways, &code);
+  const THandle outFile =
+      OpenPlatformFile(dest, TOpenAccess::Write, TOpenSharing::None,
+                       failIfExists ? TOpenDisposition::CreateNew : TOpenDisposition::CreateAlways, &code);
   if (outFile == INVALID_HANDLE_VALUE) {
     Fail(code);
     close(in);

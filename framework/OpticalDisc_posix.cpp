@@ -1,5 +1,3 @@
-#include "OpticalDisc.h"
-
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -7,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "OpticalDisc.h"
 #include "PathUtils.h"
 
 namespace {

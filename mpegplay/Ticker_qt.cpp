@@ -6,9 +6,7 @@ namespace {
 
 class TQtTicker : public TTicker {
  public:
-  explicit TQtTicker(std::function<void()> onTick) {
-    QObject::connect(&timer_, &QTimer::timeout, std::move(onTick));
-  }
+  explicit TQtTicker(std::function<void()> onTick) { QObject::connect(&timer_, &QTimer::timeout, std::move(onTick)); }
   void SetInterval(int milliseconds) override { timer_.setInterval(milliseconds); }
   int Interval() const override { return timer_.interval(); }
   // Qt would tick an interval of 0 on every pass of the event loop.

@@ -1,24 +1,34 @@
-#!/bin/sh
+#!/bin/bash
 # Compiles the shared files (no Qt, no POSIX, no Linux-library header) with
 # the Windows cross compiler and only the program's own include folders, so a
 # platform include slipping into a rule file fails here and not in the Windows
-# build. The list below lists the shared files; it grows as rules move out of
-# the face files.
+# build. A file is shared by its name: every source and header of the
+# program's folders except the faces, Name_posix, Name_win, Name_qt and those
+# named after a Linux library (Name_sndfile, Name_soxr, Name_mpg123,
+# Name_out123), the Linux media service mci/ and the decoder library mpegdll/
+# (Linux faces as a whole for now), and the toolkit files listed below, which
+# still wait for their rules to move out.
 set -eu
 cd "$(dirname "$0")/.."
 CXX=${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
-SHARED="
-app/IniText.h
-app/IniText.cpp
-app/Locations.h
-app/Locations.cpp
-framework/PathUtils.h
-app/SettingNames.h
+TOOLKIT_FILES="
+app/Unit1.h app/Unit1.cpp app/main.cpp
+framework/Application.h framework/Application.cpp framework/LastResort.h framework/LastResort.cpp
+framework/MessageDialog.h framework/MessageDialog.cpp framework/FileDialogs.h framework/FileDialogs.cpp
+framework/PickDirectory.h framework/PickDirectory.cpp framework/Messages.h framework/Messages.cpp
+controls/Gauges.h controls/Gauges.cpp controls/MPlayer.h controls/MPlayer.cpp controls/MPlayerButtonRow.cpp
+framework/OpticalDisc.h
 "
-FLAGS="-DVANTREL_PRIVATE_LIBDIR_FROM_BINDIR=\"../lib\" -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Iapp -Iframework -Icontrols"
+SHARED=$(ls app/*.h app/*.cpp app/convert/*.h app/convert/*.cpp app/cli/*.h app/cli/*.cpp framework/*.h \
+  framework/*.cpp controls/*.h controls/*.cpp mpegplay/*.h mpegplay/*.cpp include/Pcm16.h |
+  grep -vE '_(posix|win|qt|sndfile|soxr|mpg123|out123)\.(h|cpp)$' |
+  grep -vxF -f <(printf '%s\n' $TOOLKIT_FILES) || true)
+FLAGS="-std=c++17 -fsyntax-only -Wall -Wextra -Werror -DVANTREL_VERSION=\"0\" -Iapp -Iapp/convert -Iapp/cli
+  -Iframework -Icontrols -Impegplay -Impegdll -Iinclude"
 status=0
 for f in $SHARED; do
-  if grep -n '_WIN32' "$f"; then
+  # framework/Platform.h is the one place that may ask (the path delimiter).
+  if [ "$f" != framework/Platform.h ] && grep -n '_WIN32' "$f"; then
     echo "$f: a shared file has no Windows-only part" >&2
     status=1
   fi

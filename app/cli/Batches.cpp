@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "Exceptions.h"
 #include "ConsoleFaces.h"
 #include "Exceptions.h"
 #include "GameSoundConversion.h"

@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "Exceptions.h"
 #include "CheckedFile.h"
+#include "Exceptions.h"
 #include "FileOpening.h"
 
 namespace {

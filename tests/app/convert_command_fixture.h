@@ -12,13 +12,15 @@
 #include "PathUtils.h"
 #include "convert_support.h"
 
-inline const std::string kWarning = "Working with frequency different from 22050Hz or 44100Hz\r" + std::string(15, ' ') +
-                             "can make some strange sound!\r" + std::string(24, ' ') + "Continue?";
+inline const std::string kWarning = "Working with frequency different from 22050Hz or 44100Hz\r" +
+                                    std::string(15, ' ') + "can make some strange sound!\r" + std::string(24, ' ') +
+                                    "Continue?";
 
 class Conversion : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const std::string& d : {appDir, wavDir, gameDir, tmpDir}) ASSERT_TRUE(std::filesystem::create_directory(d)) << d;
+    for (const std::string& d : {appDir, wavDir, gameDir, tmpDir})
+      ASSERT_TRUE(std::filesystem::create_directory(d)) << d;
   }
 
   void Run() {

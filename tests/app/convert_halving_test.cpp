@@ -14,6 +14,7 @@
 
 #include "FileServices.h"
 #include "HalveSampleRate.h"
+#include "PosixTestFiles.h"
 #include "convert_support.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "Exceptions.h"
+#include "PosixTestFiles.h"
 #include "RestoreBackup.h"
 #include "convert_support.h"
 

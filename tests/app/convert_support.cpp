@@ -59,7 +59,8 @@ bool Exists(const std::string& name) {
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder), ec)) names.push_back(entry.path().filename().u8string());
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder), ec))
+    names.push_back(entry.path().filename().u8string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -25,6 +25,7 @@
 #include "MPEGPlay.h"
 #include "Mp3ToWavCommand.h"
 #include "OpticalDisc.h"
+#include "PosixTestFiles.h"
 #include "SoundFiles.h"
 #include "convert_support.h"
 

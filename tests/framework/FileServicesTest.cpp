@@ -11,8 +11,8 @@
 
 #include "ErrnoCodes_posix.h"
 #include "FileServices.h"
-#include "ProcessStart.h"
 #include "PosixTestFiles.h"
+#include "ProcessStart.h"
 #include "TempDir.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "FakeFixture.h"
-#include "Ticker.h"
 #include "QtInput.h"
+#include "Ticker.h"
 
 namespace fs = std::filesystem;
 

@@ -49,9 +49,9 @@ TEST(WindowsFiles, OneFileWhateverItsName) {
   WriteFile(dir / "sound.wav", Pattern(100));
   const std::string name = dir / "sound.wav";
   const std::string folder = dir.Path();
-  const std::string spellings[] = {folder + ".\\sound.wav", folder + "SOUND.WAV", folder + "/sound.wav",
-                                   folder + "..\\" + std::filesystem::path(Wide(folder)).parent_path().filename().u8string() +
-                                       "\\sound.wav"};
+  const std::string spellings[] = {
+      folder + ".\\sound.wav", folder + "SOUND.WAV", folder + "/sound.wav",
+      folder + "..\\" + std::filesystem::path(Wide(folder)).parent_path().filename().u8string() + "\\sound.wav"};
   for (const std::string& other : spellings) EXPECT_TRUE(IsSameExistingFile(name, other)) << other;
   std::filesystem::create_hard_link(Wide(name), Wide(dir / "link.wav"));
   EXPECT_TRUE(IsSameExistingFile(name, dir / "link.wav"));

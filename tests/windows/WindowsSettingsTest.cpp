@@ -99,7 +99,8 @@ TEST(WindowsLocations, SettingsUnderApplicationDataProgramFolderFromTheSystem) {
   const std::string tail = "\\Vantrel\\S16c.ini";
   ASSERT_GT(settings.size(), tail.size());
   EXPECT_EQ(settings.substr(settings.size() - tail.size()), tail);
-  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(settings.substr(0, settings.size() - tail.size()))));
+  EXPECT_TRUE(
+      std::filesystem::is_directory(std::filesystem::u8path(settings.substr(0, settings.size() - tail.size()))));
   const std::string app = ApplicationDirectory();
   ASSERT_FALSE(app.empty());
   EXPECT_EQ(app.back(), '\\');

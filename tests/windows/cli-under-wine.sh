@@ -89,5 +89,22 @@ vantrel -q --to-game a22050.wav ro.16 || fail "the read-only game file was not c
 [ "$(cat win/ro.16.bak)" = "protected" ] || fail "the read-only game file's content was lost"
 cmp -s <(tail -c +45 win/a22050.wav) win/ro.16 || fail "the read-only game file does not hold the sound"
 
+# A full disk: a folder on a small file system of its own (where this
+# machine lets the test mount one) takes the game file's replacement, which
+# fails as "Disque plein" with the old game file kept.
+mkdir -p small
+if mount -t tmpfs -o size=64k tmpfs small 2> /dev/null; then
+  sox -q -n -r 22050 -c 2 -b 16 win/big.wav synth 1 sine 300
+  printf 'old full game file' > small/full.16
+  vantrel -q --to-game big.wav ../small/full.16 2> err.txt; code=$?
+  [ "$code" -eq 1 ] || fail "a full disk exits $code"
+  grep -q "Disque plein" err.txt || { fail "a full disk is not \"Disque plein\""; cat err.txt; }
+  [ "$(cat small/full.16)" = "old full game file" ] || fail "the full disk lost the game file"
+  [ "$(ls -A small | sort | tr '\n' ' ')" = "full.16 full.16.bak " ] || fail "left behind: $(ls -A small)"
+  umount small
+else
+  echo "no full disk case: this machine lets no test mount a small file system"
+fi
+
 [ "$failures" -eq 0 ] && echo "all cases pass"
 exit "$failures"
