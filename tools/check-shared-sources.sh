@@ -14,6 +14,10 @@ app/Locations.h
 app/Locations.cpp
 framework/PathUtils.h
 app/SettingNames.h
+controls/PixelBuffer.h
+controls/PixelBuffer.cpp
+controls/GaugePicture.h
+controls/GaugePicture.cpp
 "
 FLAGS="-DVANTREL_PRIVATE_LIBDIR_FROM_BINDIR=\"../lib\" -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Iapp -Iframework -Icontrols"
 status=0
