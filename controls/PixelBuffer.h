@@ -62,8 +62,8 @@ class PixelBuffer {
   // the radial through (x3, y3) counterclockwise to the radial through
   // (x4, y4) is drawn (the whole ellipse when the radials coincide), and the
   // two radials are outlined too.
-  void Pie(int left, int top, int right, int bottom, PixelColour pen, PixelColour brush, bool slice = false,
-           int x3 = 0, int y3 = 0, int x4 = 0, int y4 = 0);
+  void Pie(int left, int top, int right, int bottom, PixelColour pen, PixelColour brush, bool slice = false, int x3 = 0,
+           int y3 = 0, int x4 = 0, int y4 = 0);
 
   // Each pixel's colour XORed with the same pixel of `from`; the top byte
   // stays. REQUIRES: `from` has this buffer's size.

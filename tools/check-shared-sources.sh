@@ -18,6 +18,8 @@ controls/PixelBuffer.h
 controls/PixelBuffer.cpp
 controls/GaugePicture.h
 controls/GaugePicture.cpp
+controls/ButtonRowPicture.h
+controls/ButtonRowPicture.cpp
 "
 FLAGS="-DVANTREL_PRIVATE_LIBDIR_FROM_BINDIR=\"../lib\" -std=c++17 -fsyntax-only -Wall -Wextra -Werror -Iapp -Iframework -Icontrols"
 status=0
