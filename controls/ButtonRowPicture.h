@@ -64,9 +64,10 @@ TRowSize RowMinButtonSize(const TRowGlyphs& glyphs);
 // `minButton`, and at least `minButton.height` high.
 TRowSize RowNormalisedSize(int visibleCount, int width, int height, TRowSize minButton);
 
-// The first visible cell whose span left..left + buttonWidth (both ends
-// included, so a shared frame line belongs to the left cell) holds
-// `pointerX`. Returns false when none does.
+// The first visible cell, from the left, whose span left..left + buttonWidth
+// holds `pointerX`, both ends included: a cell reaches one pixel past its own
+// right edge, so the shared frame line and the next cell's first inner pixel
+// press the left cell. Returns false when none does.
 bool RowHitTest(const TRowButtons& buttons, int buttonWidth, int pointerX, TMPBtnType& button, int& cellLeft);
 
 // Whether a press on the button runs its operation: while AutoEnable is on

@@ -3,8 +3,6 @@
 target_sources(controls PRIVATE
   MPlayer.h
   MPlayer.cpp
-  ButtonRowPicture.h
-  ButtonRowPicture.cpp
   MPlayerButtonRow.cpp
   ${PROJECT_SOURCE_DIR}/resources/glyphs/glyphs.qrc
 )
