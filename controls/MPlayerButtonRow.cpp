@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
-#include <algorithm>
 
 #include "Application.h"
 #include "MPlayer.h"
@@ -19,6 +18,7 @@ static void InitGlyphResources() { Q_INIT_RESOURCE(glyphs); }
 
 namespace {
 
+// The glyph files of a button, in the order of TRowGlyph.
 const char* const kGlyphPrefixes[] = {"EN", "DI", "CL"};
 const char* const kButtonNames[] = {"MPPLAY", "MPPAUSE", "MPSTOP",   "MPNEXT", "MPPREV",
                                     "MPSTEP", "MPBACK",  "MPRECORD", "MPEJECT"};
