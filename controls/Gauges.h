@@ -11,19 +11,17 @@
 // and pay for at most 101 paints. Color and ParentColor, which no command
 // changes while it works, only schedule a paint (QWidget::update).
 //
-// Every paint builds the picture off screen in QImages with exact integer
-// pixels and copies it to the widget in one operation; the widget is opaque
-// (nothing behind it is erased first).
+// The pixels come from GaugePicture (shared with the Windows build); this
+// class holds the state, resolves the colours, draws the text with the
+// widget's font and copies the picture to the widget in one operation. The
+// widget is opaque (nothing behind it is erased first).
 
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
 
 #include "CommandPorts.h"
-
-enum class TGaugeKind : std::uint8_t { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
-
-enum class TBorderStyle : std::uint8_t { bsNone, bsSingle };
+#include "GaugePicture.h"
 
 // The bitmap of the overlay and of the text: MakeLike takes the template's
 // size and fills the whole surface with the window-frame system colour.
@@ -31,15 +29,6 @@ class TBltBitmap : public QImage {
  public:
   void MakeLike(const QImage& tmpl);
 };
-
-// The filled length of a bar of `length` pixels at `percentage` (0..100), as
-// extended floating point (64-bit mantissa, round to nearest even after each
-// step) computes percentage * c * length with c the extended value nearest
-// 0.01, truncated toward zero. c lies just below 0.01, so exact multiples can
-// come out one pixel short (5% of 100 is 4). Computed in integers, so the
-// result is the same on every machine whatever its long double is.
-// REQUIRES: 0 <= percentage <= 100.
-int GaugeBarLength(int percentage, int length);
 
 class TGauge : public QWidget, public IProgressGauge {
  public:

@@ -14,8 +14,10 @@
 // Everything runs on the GUI thread. The service reports completion by posting
 // an event to this object; no OnNotify ever runs inside a command.
 //
-// MPlayer.cpp holds the device side, MPlayerButtonRow.cpp the button row. The
-// commands drive the control through IMediaPlayer (MediaPlayerPort.h).
+// MPlayer.cpp holds the device side, MPlayerButtonRow.cpp the button row's
+// face: its rules and pixels are in ButtonRowPicture, shared with the Windows
+// build. The commands drive the control through IMediaPlayer
+// (MediaPlayerPort.h).
 
 #include <QImage>
 #include <QRect>
@@ -25,6 +27,7 @@
 #include <functional>
 #include <string>
 
+#include "ButtonRowPicture.h"
 #include "Exceptions.h"
 #include "Mci.h"
 #include "MediaPlayerPort.h"
@@ -176,7 +179,7 @@ class TMediaPlayer : public QWidget, public IMediaPlayer {
   TMPBtnType FocusedButton() const { return focusedButton_; }
   TMPBtnType PressedButton() const { return pressedButton_; }
   // The glyph of a button: 0 enabled, 1 disabled, 2 coloured.
-  const QImage& Glyph(TMPBtnType button, int index) const { return buttons_[button].glyphs[index]; }
+  const QImage& Glyph(TMPBtnType button, int index) const { return glyphImages_[button][index]; }
 
  protected:
   // Changes AutoButtons after a button's operation; the caller redraws.
@@ -198,21 +201,13 @@ class TMediaPlayer : public QWidget, public IMediaPlayer {
   void changeEvent(QEvent* event) override;
 
  private:
-  struct TMPButton {
-    bool visible = true;
-    bool enabled = true;
-    bool colored = true;
-    bool autoEnabled = false;
-    std::array<QImage, 3> glyphs;
-  };
+  using TMPButton = TRowButton;
 
   void LoadGlyphs();
-  int VisibleCount() const;
   void ResizeToButtons();
   void ApplySizeRule();
   void DrawAutoButtons();
-  void Render(QImage& image) const;
-  void DrawButton(QImage& image, TMPBtnType button, int x) const;
+  TRowState RowState() const;
   void Press(int pointerX);
   void ClickDispatch();
   // Play and Record lit again as far as the device can do them; Pause and
@@ -233,7 +228,10 @@ class TMediaPlayer : public QWidget, public IMediaPlayer {
   void QueryCapabilities();
   void QueryDisplayRect(uint32_t where);
 
-  std::array<TMPButton, 9> buttons_;
+  TRowButtons buttons_;
+  // The glyphs as loaded, and the same pixels for the row's picture.
+  std::array<std::array<QImage, 3>, kRowButtonCount> glyphImages_;
+  TRowGlyphs glyphs_;
   TButtonSet visibleButtons_ = AllButtons;
   TButtonSet enabledButtons_ = AllButtons;
   TButtonSet coloredButtons_ = AllButtons;
