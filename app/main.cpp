@@ -2,6 +2,7 @@
 #include "LastResort.h"
 #include "ProcessStart.h"
 #include "RunCommandLine.h"
+#include "Ticker.h"
 #include "Unit1.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
   // Any argument asks for the command line, which needs no display.
   if (argc > 1) return RunCommandLine(argc, argv);
   TGuardedApplication app(argc, argv);
+  SetTickerMaker(MakeEventLoopTicker);
   Application().SetTitle("Korlit");
   TForm1 form;
   form.show();

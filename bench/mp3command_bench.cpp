@@ -34,6 +34,7 @@
 #include "CommandFakes.h"
 #include "Gauges.h"
 #include "MPEGPlay.h"
+#include "Ticker.h"
 #include "Mp3ToWavCommand.h"
 #include "Processes.h"
 #include "SharedState.h"
@@ -134,6 +135,7 @@ int Child(int argc, char** argv) {
   const std::string mode = argv[2], mp3 = argv[3];
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
+  SetTickerMaker(MakeEventLoopTicker);
   Bench bench(mp3);
   if (mode == "run") bench.RunCommand();
   return 0;
@@ -170,6 +172,7 @@ int main(int argc, char** argv) {
   const ProgramRun peerMem = RunProgram({"mpg123", "-q", "-w", peerWav, mp3});
 
   QApplication app(argc, argv);
+  SetTickerMaker(MakeEventLoopTicker);
   Bench bench(mp3);
   // Warm the page cache and both programs once.
   RunProgram({"mpg123", "-q", "-w", peerWav, mp3});

@@ -2,7 +2,7 @@
 # server's null sink, read back from its monitor with parec.
 # Run: cmake --build B --target bench_playback
 add_executable(playback_latency playback_latency.cpp)
-target_link_libraries(playback_latency PRIVATE commands controls test_fixtures test_qt_fixtures Qt6::Widgets)
+target_link_libraries(playback_latency PRIVATE commands controls event_loop_ticker test_fixtures test_qt_fixtures Qt6::Widgets)
 vantrel_target_defaults(playback_latency)
 add_dependencies(playback_latency mpegdll)
 add_custom_target(bench_playback

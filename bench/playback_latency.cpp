@@ -25,6 +25,7 @@
 
 #include "CommandFakes.h"
 #include "MPEGPlay.h"
+#include "Ticker.h"
 #include "MPlayer.h"
 #include "PlaybackCommand.h"
 #include "Processes.h"
@@ -113,6 +114,7 @@ void Report(const char* what, const std::vector<double>& ms) {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
+  SetTickerMaker(MakeEventLoopTicker);
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s DLL_DIR [RUNS]\n", argv[0]);
     return 2;

@@ -22,6 +22,6 @@ class TQtTicker : public TTicker {
 
 }  // namespace
 
-std::unique_ptr<TTicker> MakeTicker(std::function<void()> onTick) {
+std::unique_ptr<TTicker> MakeEventLoopTicker(std::function<void()> onTick) {
   return std::make_unique<TQtTicker>(std::move(onTick));
 }

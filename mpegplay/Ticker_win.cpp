@@ -52,6 +52,6 @@ class TWinTicker : public TTicker {
 
 }  // namespace
 
-std::unique_ptr<TTicker> MakeTicker(std::function<void()> onTick) {
+std::unique_ptr<TTicker> MakeEventLoopTicker(std::function<void()> onTick) {
   return std::make_unique<TWinTicker>(std::move(onTick));
 }

@@ -91,6 +91,7 @@ int RunCommandLine(int argc, char** argv) {
     return kSomeNotDone;
   }
 
-  const std::shared_ptr<void> timers = HostTimers(argc, argv);
+  // The player's position timer stays the inert one: the command line runs
+  // no event loop and follows the decoding itself.
   return ExitStatus(DecodeWithLoadedLibrary(line, ApplicationDirectory(), console), console);
 }

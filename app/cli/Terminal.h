@@ -3,7 +3,6 @@
 // terminal, how text reaches it, and the program's arguments as UTF-8.
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,3 @@ int PutText(const std::string& text, std::FILE* stream);
 // The arguments after the program's name, in UTF-8 (Windows takes them from
 // its own wide command line, not from the code page's argv).
 std::vector<std::string> ProgramArguments(int argc, char** argv);
-// Whatever lets the player's position timer run while the command line runs
-// (a core application on Linux, nothing on Windows); kept for the whole run.
-std::shared_ptr<void> HostTimers(int& argc, char** argv);

@@ -37,5 +37,3 @@ std::vector<std::string> ProgramArguments(int, char**) {
   LocalFree(wide);
   return arguments;
 }
-
-std::shared_ptr<void> HostTimers(int&, char**) { return nullptr; }

@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -177,12 +176,6 @@ TEST(CliFileDialog, ASaveDialogTakesANameThatDoesNotExistYet) {
 // the file fails with a text naming the option and nothing is written.
 class CliDiscMp3 : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "cli_tests";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) static QCoreApplication app(argc, argv);
-  }
   void SetUp() override {
     ASSERT_TRUE(MakeMp3(disc / "song.mp3", 1)) << "sox and lame make the MP3";
     ASSERT_TRUE(DecodeWithMpg123(disc / "song.mp3", disc / "reference.wav"));
