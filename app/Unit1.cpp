@@ -198,7 +198,7 @@ void TForm1::FormClose() {
 }
 
 void TForm1::BitBtn1Click() {
-  TGameSoundConversion command(*OpenDialog1, *SaveDialog1, *messages_, *this, *Gauge1, State.Settings.get(),
+  TGameSoundConversion command({*OpenDialog1, *SaveDialog1, *messages_, *this, *Gauge1, State.Settings.get()},
                                State.WavDir, State.Gp3Dir, State.HalvingSucceeded);
   command.Run();
 }

@@ -98,7 +98,7 @@ void ConvertOnce(const std::string& wav, const std::string& game, const std::str
   FakeStatusLine status;
   bool halved = false;
   const std::string folder = workDir + "/";
-  TGameSoundConversion(open, save, messages, status, gauge, nullptr, folder, folder, halved).Run();
+  TGameSoundConversion({open, save, messages, status, gauge, nullptr}, folder, folder, halved).Run();
   for (const std::string& text : messages.plain) std::fprintf(stderr, "message: %s\n", text.c_str());
 }
 

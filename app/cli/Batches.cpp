@@ -41,7 +41,7 @@ TBatchOutcomes ConvertToGame(const std::vector<std::pair<std::string, std::strin
     TConsoleStatusLine status(console);
     bool halvingSucceeded = false;
     // No remembered folders: they belong to the window's settings.
-    TGameSoundConversion command(openDialog, saveDialog, messages, status, console.Gauge(), nullptr, "", "",
+    TGameSoundConversion command({openDialog, saveDialog, messages, status, console.Gauge(), nullptr}, "", "",
                                  halvingSucceeded);
     if (resample)
       command.ResampleWith([&console](const std::string& wavPath, TPcm16File& result) {

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "Resampler.h"
+
 const char* const kUsage =
     "Usage: vantrel [-q] [--yes | --no | --resample] --to-game WAV GAMEFILE ...\n"
     "       vantrel [-q] --mp3-to-wav MP3 [MP3 ...] [--out-dir DIR]\n"
@@ -141,6 +143,7 @@ TParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (g.resample && (g.yes || g.no)) return Wrong("--resample asks no question: leave out --yes and --no");
   if (!g.toGame && (g.yes || g.no)) return Wrong("--yes and --no belong to --to-game");
   if (!g.toGame && g.resample) return Wrong("--resample belongs to --to-game");
+  if (g.resample && !kResamplerBuiltIn) return Wrong("--resample is not part of this build");
   if (!g.mp3ToWav && g.outDirGiven) return Wrong("--out-dir belongs to --mp3-to-wav");
 
   if (g.toGame) {

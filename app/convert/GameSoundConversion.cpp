@@ -73,16 +73,14 @@ void RefuseSpecialFile(const std::string& name) {
 
 }  // namespace
 
-TGameSoundConversion::TGameSoundConversion(IFileDialog& openDialog, IFileDialog& saveDialog, IMessages& messages,
-                                           IStatusLine& statusLine, IProgressGauge& gauge, TCustomIniFile* settings,
-                                           const std::string& wavFolder, const std::string& gameSoundFolder,
-                                           bool& halvingSucceeded)
-    : openDialog_(openDialog),
-      saveDialog_(saveDialog),
-      messages_(messages),
-      statusLine_(statusLine),
-      gauge_(gauge),
-      settings_(settings),
+TGameSoundConversion::TGameSoundConversion(TGameSoundParts parts, const std::string& wavFolder,
+                                           const std::string& gameSoundFolder, bool& halvingSucceeded)
+    : openDialog_(parts.OpenDialog1),
+      saveDialog_(parts.SaveDialog1),
+      messages_(parts.Messages),
+      statusLine_(parts.Status),
+      gauge_(parts.Gauge1),
+      settings_(parts.Settings),
       wavFolder_(wavFolder),
       gameSoundFolder_(gameSoundFolder),
       halvingSucceeded_(halvingSucceeded) {}

@@ -29,15 +29,25 @@
 #include "RunCleanup.h"
 #include "WavLayout.h"
 
+// The window's parts the conversion works through, borrowed for its run.
+struct TGameSoundParts {
+  IFileDialog& OpenDialog1;
+  IFileDialog& SaveDialog1;
+  IMessages& Messages;
+  IStatusLine& Status;
+  IProgressGauge& Gauge1;
+  // Null when the window has none: no folder is remembered.
+  TCustomIniFile* Settings;
+};
+
 class TGameSoundConversion {
  public:
   // Everything is borrowed from the window and must outlive this object.
   // wavFolder and gameSoundFolder are the folders read from the settings at
-  // start-up (ending in "/", or empty); they are compared, never updated.
-  // settings may be null when the window has none: no folder is remembered.
-  TGameSoundConversion(IFileDialog& openDialog, IFileDialog& saveDialog, IMessages& messages, IStatusLine& statusLine,
-                       IProgressGauge& gauge, TCustomIniFile* settings, const std::string& wavFolder,
-                       const std::string& gameSoundFolder, bool& halvingSucceeded);
+  // start-up (ending in the delimiter, or empty); they are compared, never
+  // updated.
+  TGameSoundConversion(TGameSoundParts parts, const std::string& wavFolder, const std::string& gameSoundFolder,
+                       bool& halvingSucceeded);
 
   // The whole command, as BitBtn1Click runs it. Raises EInOutError for a
   // failing file operation (a full disk as 101 "Disque plein"), and the

@@ -27,4 +27,8 @@ constexpr uint32_t kHighestResampledRate = 192000;
 // read the sound to its end or its rate lies outside 8000..192000 Hz; Failed
 // with the code of a failed open, read or write (101 for a full disk).
 // gauge: moved from 0 to its maximum as the sound is read; may be null.
+// False where the build has no resampler (Windows, for now): --resample is
+// then refused with the other wrong arguments.
+extern const bool kResamplerBuiltIn;
+
 TPcm16Outcome ResampleToGameRate(const std::string& wavPath, TPcm16File& result, IProgressGauge* gauge);

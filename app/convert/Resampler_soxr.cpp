@@ -67,6 +67,8 @@ class TGaugeSteps {
 
 }  // namespace
 
+const bool kResamplerBuiltIn = true;
+
 TPcm16Outcome ResampleToGameRate(const std::string& wavPath, TPcm16File& result, IProgressGauge* gauge) {
   TWavSound sound(wavPath);
   if (const TPcm16Outcome opened = sound.Opened(); opened.kind != TPcm16Outcome::TKind::Done) return opened;

@@ -1,7 +1,10 @@
 #include "Resampler.h"
 
-// The Windows build has no resampler yet: a WAV at a rate other than 22050
-// or 44100 Hz is refused as a sound this build cannot read.
+// The Windows build has no resampler yet: the command line refuses
+// --resample, and a call that comes all the same reads as a sound this
+// build cannot decode.
+const bool kResamplerBuiltIn = false;
+
 TPcm16Outcome ResampleToGameRate(const std::string&, TPcm16File&, IProgressGauge*) {
   return {TPcm16Outcome::TKind::Unreadable, 0};
 }

@@ -24,7 +24,7 @@ class Conversion : public ::testing::Test {
   }
 
   void Run() {
-    TGameSoundConversion(open, save, messages, status, gauge, settings, wavFolder, gameFolder, halved).Run();
+    TGameSoundConversion({open, save, messages, status, gauge, settings}, wavFolder, gameFolder, halved).Run();
   }
 
   // Writes a WAV and makes it the open dialog's choice.

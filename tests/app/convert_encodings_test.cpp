@@ -83,7 +83,7 @@ class Encodings : public ::testing::TestWithParam<EncodingCase> {
     bool halved = false;
     open.choice = wav;
     save.choice = game;
-    TGameSoundConversion(open, save, messages, status, gauge, nullptr, dir.Path(), dir.Path(), halved).Run();
+    TGameSoundConversion({open, save, messages, status, gauge, nullptr}, dir.Path(), dir.Path(), halved).Run();
     Outcome o;
     o.gameWritten = Exists(game) && (!oldGame || ReadFile(game) != *oldGame);
     if (Exists(game)) o.game = ReadFile(game);

@@ -112,7 +112,7 @@ class Resampling : public ::testing::Test {
     bool halved = false;
     open.choice = wav;
     save.choice = game;
-    TGameSoundConversion command(open, save, messages, status, gauge, nullptr, dir.Path(), dir.Path(), halved);
+    TGameSoundConversion command({open, save, messages, status, gauge, nullptr}, dir.Path(), dir.Path(), halved);
     if (resample)
       command.ResampleWith(
           [&gauge](const std::string& path, TPcm16File& result) { return ResampleToGameRate(path, result, &gauge); });

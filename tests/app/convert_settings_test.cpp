@@ -27,7 +27,7 @@ TEST(ConversionSettings, FirstRunRemembersBothFolders) {
   Parts p;
   p.open.choice = dir / "wavs/a.wav";
   p.save.choice = dir / "game/bsound1.16";
-  TGameSoundConversion(p.open, p.save, p.messages, p.status, p.gauge, &ini, "", "", p.halved).Run();
+  TGameSoundConversion({p.open, p.save, p.messages, p.status, p.gauge, &ini}, "", "", p.halved).Run();
   EXPECT_EQ(ini.ReadText("Directory", "Wav", ""), dir / "wavs/");
   EXPECT_EQ(ini.ReadText("Directory", "Gp3", ""), dir / "game/");
   EXPECT_EQ(p.open.initialDir, "") << "no remembered folder, no initial folder";
@@ -42,7 +42,7 @@ TEST(ConversionSettings, UnwritableSettingsFileEndsTheCommand) {
   p.open.choice = dir / "a.wav";
   p.save.choice = dir / "bsound1.16";
   try {
-    TGameSoundConversion(p.open, p.save, p.messages, p.status, p.gauge, &ini, "/elsewhere/", "", p.halved).Run();
+    TGameSoundConversion({p.open, p.save, p.messages, p.status, p.gauge, &ini}, "/elsewhere/", "", p.halved).Run();
     ADD_FAILURE() << "no error";
   } catch (const EInOutError&) {
     ADD_FAILURE() << "an I/O error instead of the settings write error";

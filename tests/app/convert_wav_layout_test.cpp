@@ -203,7 +203,7 @@ Converted Convert(const Bytes& wav) {
   WriteFile(dir / "in.wav", wav);
   open.choice = dir / "in.wav";
   save.choice = dir / "bsound1.16";
-  TGameSoundConversion(open, save, messages, status, gauge, nullptr, dir.Path(), dir.Path(), halved).Run();
+  TGameSoundConversion({open, save, messages, status, gauge, nullptr}, dir.Path(), dir.Path(), halved).Run();
   return {ReadFile(dir / "bsound1.16"), messages.confirmations, status.text};
 }
 

@@ -69,6 +69,10 @@ vantrel -q --to-game missing.wav four.16 a22050.wav four.16 2> err.txt; [ $? -eq
 cmp -s <(tail -c +45 win/a22050.wav) win/four.16 || fail "the pair after a failed one was not converted"
 grep -q "missing.wav" err.txt || fail "the failed pair is not named"
 
+# This build has no resampler: --resample is a wrong argument, said so.
+vantrel --resample --to-game c48000.wav three.16 2> err.txt; [ $? -eq 2 ] || fail "--resample must exit 2"
+grep -q "not part of this build" err.txt || fail "--resample is not refused in words"
+
 # Wrong option: exit 2 and the usage hint.
 vantrel --bogus 2> err.txt; [ $? -eq 2 ] || fail "wrong option must exit 2"
 grep -q "Try 'vantrel --help'" err.txt || fail "no usage hint"
