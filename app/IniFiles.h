@@ -15,7 +15,10 @@ class TCustomIniFile {
   virtual ~TCustomIniFile() = default;
   const std::string& FileName() const { return fileName_; }
 
-  // At most 2047 characters; the default when the file, section or key is missing.
+  // The default when the file, section or key is missing. At most 2047 bytes
+  // on Linux, cut before a UTF-8 character that would not fit whole; on
+  // Windows at most 2047 UTF-16 units, as the system's read counts them (a
+  // character beyond the Basic Multilingual Plane takes two).
   virtual std::string ReadText(const std::string& section, const std::string& ident,
                                const std::string& defaultValue) = 0;
   // Creates the file and the section when missing; raises Exception

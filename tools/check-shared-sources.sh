@@ -24,7 +24,7 @@ SHARED=$(ls app/*.h app/*.cpp app/convert/*.h app/convert/*.cpp app/cli/*.h app/
   grep -vE '_(posix|win|qt|sndfile|soxr|mpg123|out123)\.(h|cpp)$' |
   grep -vxF -f <(printf '%s\n' $TOOLKIT_FILES) || true)
 FLAGS="-std=c++17 -fsyntax-only -Wall -Wextra -Werror -DVANTREL_VERSION=\"0\" -Iapp -Iapp/convert -Iapp/cli
-  -Iframework -Icontrols -Impegplay -Impegdll -Iinclude"
+  -Iframework -Icontrols -Impegplay -Iinclude"
 status=0
 for f in $SHARED; do
   # framework/Platform.h is the one place that may ask (the path delimiter).

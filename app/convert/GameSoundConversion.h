@@ -12,12 +12,17 @@
 // other encoding the sound decoded to 16-bit PCM first (Pcm16Source.h), into a
 // file of this run's own that then stands in for the WAV.
 //
-// Users' files come first: the halved data goes to a file of this run's own
-// (THalvedFile); the WAV's data is open for reading before the game file is
-// touched; the first backup is made exclusively; and the game file is replaced
-// in one step by a complete new file (TReplacement), never deleted and
-// written in place, so that two programs converting into it at once leave one
-// whole result and the backup of the original.
+// Users' files come first. As each of the two files is chosen, its read-only
+// attribute is cleared and its folder remembered in the settings; the WAV is
+// then opened for its header and closed again. The decoded or halved data
+// goes to files of this run's own (TPcm16File, THalvedFile), and the data to
+// copy is open for reading before the game file's content is touched: only
+// then is the game file backed up, once, made whole under a hidden name and
+// given the backup's name without replacing one that another run made
+// meanwhile; and the game file is replaced in one step by a complete new file
+// (TReplacement), never deleted and written in place, so that two programs
+// converting into it at once leave one whole result and the backup of the
+// original.
 
 #include <cstdint>
 #include <string>

@@ -20,13 +20,17 @@
 
 // halvingSucceeded is set false at once and true only when every byte of the
 // data was read, every kept byte written, and the result closed; the result
-// then carries the source's date and attributes. It stays false, with nothing
-// opened, when both names are one file (the same string or the same file
-// under another spelling); with nothing created and the gauge untouched when
-// the source cannot be opened or read, or is not RIFF/WAVE and shorter than
-// 44 bytes; and when a read or a write fails or a write stores fewer bytes
-// than asked (the result is then left behind, closed, for the caller to
-// remove). An existing result file is replaced.
+// then carries the source's date and attributes. It stays false:
+// - with nothing opened when both names are the same string;
+// - with nothing created and the gauge untouched when they name the same file
+//   under another spelling (the source is opened and its header read before
+//   that can be told, then closed), or when the source cannot be opened or
+//   read, or is not RIFF/WAVE and shorter than 44 bytes;
+// - when the result cannot be created: the gauge is then already at 0 of its
+//   maximum, and the source closed;
+// - when a read or a write fails or a write stores fewer bytes than asked
+//   (the result is then left behind, closed, for the caller to remove).
+// An existing result file is replaced.
 void HalveSampleRate(const std::string& sourceName, const std::string& resultName, IProgressGauge& gauge,
                      bool& halvingSucceeded);
 

@@ -1,1 +1,0 @@
-target_sources(controls PRIVATE Gauges.cpp Gauges.h)
