@@ -6,3 +6,9 @@ vantrel_add_test(framework_dialogs_test QT TIMEOUT 60
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/MessageDialogTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/FileDialogsTest.cpp
   LIBS framework Qt6::Test)
+
+# The message dialog's layout rules alone, on a fixed-width fake font: no
+# toolkit linked.
+vantrel_add_test(framework_layout_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/MessageDialogLayoutTest.cpp
+  LIBS framework_rtl)
