@@ -7,8 +7,9 @@ vantrel_add_test(framework_dialogs_test QT TIMEOUT 60
           ${CMAKE_CURRENT_LIST_DIR}/FileDialogsTest.cpp
   LIBS framework Qt6::Test)
 
-# The message dialog's layout rules alone, on a fixed-width fake font: no
-# toolkit linked.
-vantrel_add_test(framework_layout_tests
+# The dialogs' shared rules alone (the message dialog's layout on a
+# fixed-width fake font, the file dialogs' filter and names): no toolkit linked.
+vantrel_add_test(framework_dialog_rules_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/MessageDialogLayoutTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/FileDialogRulesTest.cpp
   LIBS framework_rtl)
