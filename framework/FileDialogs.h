@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CommandPorts.h"
+#include "FileDialogRules.h"
 
 class QFileDialog;
 class QString;
@@ -127,10 +128,6 @@ class TSaveDialog : public TOpenDialog {
  protected:
   bool IsSaveDialog() const override { return true; }
 };
-
-// "Desc|m1;m2|Desc2|m3" as the toolkit's name filters: "Desc (m1 m2)", ...
-// A description without a pattern ends the list.
-std::vector<std::string> QtNameFilters(const std::string& filter);
 
 // objectName of the toolkit dialog that Execute shows, so that scripted runs
 // can find it; its name box is the QLineEdit "fileNameEdit".

@@ -1,7 +1,8 @@
 #pragma once
 // The message dialog: a small modal window built on the fly with a text, the
 // stock icon of its kind and a row of buttons, laid out from the metrics of
-// the message-box font. The plain message is the custom kind with one OK.
+// the message-box font by the shared rules of MessageDialogLayout.h. The
+// plain message is the custom kind with one OK.
 
 #include <QDialog>
 #include <QPointer>
@@ -10,12 +11,9 @@
 #include <vector>
 
 #include "DialogTypes.h"
+#include "MessageDialogLayout.h"
 
 class QPushButton;
-
-// a * b / c rounded to the nearest integer, halves away from zero; -1 when c
-// is 0 or the result does not fit an int (the platform's MulDiv).
-int MulDiv(int a, int b, int c);
 
 class TMessageForm : public QDialog {
   Q_OBJECT
@@ -46,12 +44,13 @@ class TMessageForm : public QDialog {
  private:
   friend std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string&, TMsgDlgType, TMsgDlgButtons);
 
-  void AddButton(QPushButton* button, TModalResult result);
+  void AddButton(QPushButton* button, TModalResult result, int accelerator);
   // Handles Enter, Escape, Alt+F4 and accelerator letters; true when the key was ours.
   bool HandleKey(QKeyEvent* key, bool pressNow);
   QPushButton* ButtonForLetter(int key) const;
 
   std::vector<QPushButton*> buttons_;
+  std::vector<int> accelerators_;  // of buttons_, 0 for none
   QPushButton* defaultButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
 };

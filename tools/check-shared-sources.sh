@@ -14,7 +14,7 @@ CXX=${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
 TOOLKIT_FILES="
 app/Unit1.h app/Unit1.cpp app/main.cpp
 framework/Application.h framework/Application.cpp framework/LastResort.h framework/LastResort.cpp
-framework/MessageDialog.h framework/MessageDialog.cpp framework/FileDialogs.h framework/FileDialogs.cpp
+framework/MessageDialog.h framework/FileDialogs.h
 framework/PickDirectory.h framework/PickDirectory.cpp framework/Messages.h framework/Messages.cpp
 controls/Gauges.h controls/Gauges.cpp controls/MPlayer.h controls/MPlayer.cpp controls/MPlayerButtonRow.cpp
 framework/OpticalDisc.h

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -274,4 +275,10 @@ TEST(PickDirectory, ATypedFolderComesBackWithoutItsTrailingSlash) {
       DialogDriver::TopLevelNamed("PickDirectory"));
   EXPECT_TRUE(PickDirectory("Choose Destination Directory", dir.path().toStdString(), directory));
   EXPECT_EQ(directory, dir.filePath("out").toStdString());
+}
+
+TEST(FileDialogProperties, TheSharedExtensionRuleAgreesWithTheToolkit) {
+  for (const char* name : {"take.wav", "/tmp/a.tar.gz", "noext", "/tmp/dir.d/noext", "name.", ".wav", "/tmp/a.b/",
+                           "", "d\xC3\xA9j\xC3\xA0.\xC3\xA9t\xC3\xA9"})
+    EXPECT_EQ(QString::fromStdString(FileNameExtension(name)), QFileInfo(QString::fromUtf8(name)).suffix()) << name;
 }

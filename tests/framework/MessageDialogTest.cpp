@@ -378,3 +378,64 @@ TEST(MessageDialogLayout, EachButtonCaptionIsMeasuredOncePerProcess) {
   EXPECT_EQ(CachedButtonWidth(TMsgDlgBtn::mbYes), m.Width("Oui") + 8);
   EXPECT_EQ(CachedButtonWidth(TMsgDlgBtn::mbRetry), m.Width("Retenter") + 8);
 }
+
+// The widgets stand where the shared rules put them, measured here in the
+// dialog's font, for each kind, several button sets and a short and a long text.
+TEST(MessageDialogLayout, TheWidgetsStandWhereTheSharedRulesPutThem) {
+  const QFontMetrics fm(MessageDialogFont());
+  const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs | Qt::TextShowMnemonic;
+  QStringList words;
+  for (int i = 0; i < 60; ++i) words << QStringLiteral("mot%1").arg(i);
+  const std::string texts[] = {"Hi", kConfirmText, words.join(' ').toStdString()};
+  const TMsgDlgType kinds[] = {TMsgDlgType::mtWarning, TMsgDlgType::mtError, TMsgDlgType::mtInformation,
+                               TMsgDlgType::mtConfirmation, TMsgDlgType::mtCustom};
+  const TMsgDlgButtons sets[] = {{TMsgDlgBtn::mbOK},
+                                 {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
+                                 {TMsgDlgBtn::mbAbort, TMsgDlgBtn::mbRetry, TMsgDlgBtn::mbIgnore},
+                                 {TMsgDlgBtn::mbNoToAll, TMsgDlgBtn::mbYesToAll, TMsgDlgBtn::mbHelp}};
+  const auto qrect = [](const TDialogRect& r) { return QRect(r.left, r.top, r.width, r.height); };
+  for (const TMsgDlgType kind : kinds) {
+    for (const TMsgDlgButtons& set : sets) {
+      for (const std::string& text : texts) {
+        SCOPED_TRACE(text.substr(0, 20) + " kind " + std::to_string(static_cast<int>(kind)));
+        TMessageLayoutInput in;
+        in.charWidth = AverageCharWidth(fm.boundingRect(QRect(), Qt::TextSingleLine, kAverageCharSample).width());
+        in.charHeight = fm.height();
+        in.screenWidth = QGuiApplication::primaryScreen()->geometry().width();
+        in.kind = kind;
+        in.buttons = set;
+        in.text = text;
+        in.applicationTitle = Application().Title();
+        in.textExtent = [&](const std::string& lines, int maxWidth) {
+          const QRect r = fm.boundingRect(QRect(0, 0, maxWidth, 0), flags, QString::fromStdString(lines));
+          return TTextExtent{r.width(), r.height()};
+        };
+        in.captionWidth = [&](const std::string& caption) { return Metrics(MessageDialogFont()).Width(
+                                                                    QString::fromStdString(caption).remove('&')); };
+        TButtonWidths widths;
+        const TMessageLayout l = LayOutMessageDialog(in, widths);
+
+        auto form = CreateMessageDialog(text, kind, set);
+        EXPECT_EQ(form->size(), QSize(l.clientWidth, l.clientHeight));
+        EXPECT_EQ(form->windowTitle().toStdString(), l.caption);
+        auto* image = form->findChild<QLabel*>("Image");
+        ASSERT_EQ(image != nullptr, l.hasIcon);
+        if (image) {
+          EXPECT_EQ(image->geometry(), qrect(l.icon));
+        }
+        auto* message = form->findChild<QLabel*>("Message");
+        EXPECT_EQ(message->geometry(), qrect(l.message));
+        EXPECT_EQ(message->text().toStdString(), l.lines);
+        const std::vector<QPushButton*>& buttons = form->Buttons();
+        ASSERT_EQ(buttons.size(), l.buttons.size());
+        for (size_t i = 0; i < buttons.size(); ++i) {
+          EXPECT_EQ(buttons[i]->objectName().toStdString(), l.buttons[i].name);
+          EXPECT_EQ(buttons[i]->text().toStdString(), l.buttons[i].caption);
+          EXPECT_EQ(buttons[i]->geometry(), qrect(l.buttons[i].rect)) << l.buttons[i].name;
+          EXPECT_EQ(form->DefaultButton() == buttons[i], l.buttons[i].isDefault) << l.buttons[i].name;
+          EXPECT_EQ(form->CancelButton() == buttons[i], l.buttons[i].isCancel) << l.buttons[i].name;
+        }
+      }
+    }
+  }
+}

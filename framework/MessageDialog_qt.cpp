@@ -10,67 +10,13 @@
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
-#include <array>
-#include <cstdint>
-#include <limits>
 
 #include "Application.h"
 
-int MulDiv(int a, int b, int c) {
-  if (c == 0) return -1;
-  const int64_t product = int64_t{a} * int64_t{b};
-  const bool negative = (product < 0) != (c < 0);
-  const int64_t magnitude = product < 0 ? -product : product;
-  const int64_t divisor = c < 0 ? -int64_t{c} : int64_t{c};
-  const int64_t rounded = (magnitude + divisor / 2) / divisor;
-  if (rounded > std::numeric_limits<int>::max()) return -1;
-  return static_cast<int>(negative ? -rounded : rounded);
-}
-
 namespace {
 
-constexpr int kButtonCount = 11;
-
-struct ButtonInfo {
-  const char* name;
-  const char* caption;
-  TModalResult result;
-};
-
-// In table order, which is also the order of TMsgDlgBtn and of the row.
-constexpr std::array<ButtonInfo, kButtonCount> kButtons = {{
-    {"Yes", "&Oui", mrYes},
-    {"No", "&Non", mrNo},
-    {"OK", "OK", mrOk},
-    {"Cancel", "Annuler", mrCancel},
-    {"Abort", "&Abandon", mrAbort},
-    {"Retry", "&Retenter", mrRetry},
-    {"Ignore", "I&gnorer", mrIgnore},
-    {"All", "&Tout", mrAll},
-    {"NoToAll", "Non &pour tout", mrNoToAll},
-    {"YesToAll", "O&ui pour tout", mrYesToAll},
-    {"Help", "A&ide", mrNone},
-}};
-
 // Measured once per button for the life of the process.
-std::array<int, kButtonCount> gButtonWidths{};
-std::array<int, kButtonCount> gButtonMeasurements{};
-
-const char* KindCaption(TMsgDlgType kind) {
-  switch (kind) {
-    case TMsgDlgType::mtWarning:
-      return "Avertissement";
-    case TMsgDlgType::mtError:
-      return "Erreur";
-    case TMsgDlgType::mtInformation:
-      return "Information";
-    case TMsgDlgType::mtConfirmation:
-      return "Confirmation";
-    case TMsgDlgType::mtCustom:
-      break;
-  }
-  return nullptr;
-}
+TButtonWidths gButtonWidths;
 
 bool KindIcon(TMsgDlgType kind, QStyle::StandardPixmap& icon) {
   switch (kind) {
@@ -108,15 +54,6 @@ class TMessageLabel : public QLabel {
   }
 };
 
-// A carriage return alone, a line feed alone and the pair each end a line;
-// the toolkit's text layout breaks only at line feeds.
-QString LinesOf(const std::string& text) {
-  QString s = QString::fromStdString(text);
-  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return s;
-}
-
 QScreen* ActiveScreen() {
   if (QWidget* active = QApplication::activeWindow()) {
     if (QScreen* s = active->screen()) return s;
@@ -124,34 +61,12 @@ QScreen* ActiveScreen() {
   return QGuiApplication::primaryScreen();
 }
 
-int ButtonWidth(TMsgDlgBtn button, const QFontMetrics& fm) {
-  const auto i = static_cast<size_t>(button);
-  if (gButtonWidths[i] == 0) {
-    const QRect r =
-        fm.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic, QString::fromUtf8(kButtons[i].caption));
-    gButtonWidths[i] = r.width() + 8;
-    ++gButtonMeasurements[i];
-  }
-  return gButtonWidths[i];
-}
-
-// The letter after a single ampersand, upper-cased as key codes are; 0 when none.
-int MnemonicKey(const QString& caption) {
-  for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != QLatin1Char('&')) continue;
-    if (caption[i + 1] == QLatin1Char('&')) {
-      ++i;
-      continue;
-    }
-    return caption[i + 1].toUpper().unicode();
-  }
-  return 0;
-}
+QRect ToQRect(const TDialogRect& r) { return QRect(r.left, r.top, r.width, r.height); }
 
 }  // namespace
 
-int CachedButtonWidth(TMsgDlgBtn button) { return gButtonWidths[static_cast<size_t>(button)]; }
-int ButtonWidthMeasurements(TMsgDlgBtn button) { return gButtonMeasurements[static_cast<size_t>(button)]; }
+int CachedButtonWidth(TMsgDlgBtn button) { return gButtonWidths.Cached(button); }
+int ButtonWidthMeasurements(TMsgDlgBtn button) { return gButtonWidths.Measurements(button); }
 
 QFont MessageDialogFont() {
   // Platform themes register their message-box font under this class name;
@@ -166,8 +81,9 @@ TMessageForm::TMessageForm(QWidget* parent)
   setLayoutDirection(QApplication::layoutDirection());
 }
 
-void TMessageForm::AddButton(QPushButton* button, TModalResult result) {
+void TMessageForm::AddButton(QPushButton* button, TModalResult result, int accelerator) {
   buttons_.push_back(button);
+  accelerators_.push_back(accelerator);
   button->setAutoDefault(false);
   button->installEventFilter(this);
   connect(button, &QPushButton::clicked, this, [this, result] {
@@ -176,10 +92,8 @@ void TMessageForm::AddButton(QPushButton* button, TModalResult result) {
 }
 
 QPushButton* TMessageForm::ButtonForLetter(int key) const {
-  for (QPushButton* b : buttons_) {
-    const int letter = MnemonicKey(b->text());
-    if (letter != 0 && letter == key) return b;
-  }
+  for (size_t i = 0; i < buttons_.size(); ++i)
+    if (accelerators_[i] != 0 && accelerators_[i] == key) return buttons_[i];
   return nullptr;
 }
 
@@ -284,86 +198,53 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& text, TMsgD
   form->setFont(font);
   const QFontMetrics fm(font);
 
-  const QRect letters = fm.boundingRect(QRect(), Qt::TextSingleLine,
-                                        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-  const int cw = letters.width() / 52;
-  const int ch = letters.height();
-  const int horzMargin = MulDiv(8, cw, 4);
-  const int vertMargin = MulDiv(8, ch, 8);
-  const int horzSpacing = MulDiv(10, cw, 4);
-  const int vertSpacing = MulDiv(10, ch, 8);
-  const int buttonSpacing = MulDiv(4, cw, 4);
-  const int buttonHeight = MulDiv(14, ch, 8);
+  TMessageLayoutInput in;
+  const QRect sample = fm.boundingRect(QRect(), Qt::TextSingleLine, QString::fromLatin1(kAverageCharSample));
+  in.charWidth = AverageCharWidth(sample.width());
+  in.charHeight = sample.height();
+  in.screenWidth = ActiveScreen()->geometry().width();
+  in.rightToLeft = form->isRightToLeft();
+  in.kind = kind;
+  in.buttons = buttonSet;
+  in.text = text;
+  in.applicationTitle = Application().Title();
+  in.textExtent = [&fm](const std::string& lines, int maxWidth) {
+    const QRect r = fm.boundingRect(QRect(0, 0, maxWidth, 0), kTextFlags, QString::fromStdString(lines));
+    return TTextExtent{r.width(), r.height()};
+  };
+  in.captionWidth = [&fm](const std::string& caption) {
+    return fm.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic, QString::fromStdString(caption)).width();
+  };
+  const TMessageLayout layout = LayOutMessageDialog(in, gButtonWidths);
 
-  int buttonWidth = MulDiv(50, cw, 4);
-  int buttonCount = 0;
-  for (int i = 0; i < kButtonCount; ++i) {
-    const auto b = static_cast<TMsgDlgBtn>(i);
-    if (!buttonSet.Contains(b)) continue;
-    ++buttonCount;
-    buttonWidth = std::max(buttonWidth, ButtonWidth(b, fm));
-  }
-
-  const QString lines = LinesOf(text);
-  const QRect textRect = fm.boundingRect(QRect(0, 0, ActiveScreen()->geometry().width() / 2, 0), kTextFlags, lines);
-  const int tw = textRect.width();
-  const int th = textRect.height();
+  form->setFixedSize(layout.clientWidth, layout.clientHeight);
+  form->setWindowTitle(QString::fromStdString(layout.caption));
 
   QStyle::StandardPixmap iconId{};
-  const bool hasIcon = KindIcon(kind, iconId);
-  int iw = tw;
-  int ih = th;
-  if (hasIcon) {
-    iw = tw + 32 + horzSpacing;
-    if (th < 32) ih = 32;
-  }
-  const int bw = buttonCount == 0 ? 0 : buttonCount * buttonWidth + (buttonCount - 1) * buttonSpacing;
-  const int clientWidth = std::max(iw, bw) + 2 * horzMargin;
-  const int clientHeight = ih + buttonHeight + vertSpacing + 2 * vertMargin;
-  form->setFixedSize(clientWidth, clientHeight);
-
-  if (const char* caption = KindCaption(kind))
-    form->setWindowTitle(QString::fromUtf8(caption));
-  else
-    form->setWindowTitle(QString::fromStdString(Application().Title()).left(255));
-
-  if (hasIcon) {
+  if (layout.hasIcon && KindIcon(kind, iconId)) {
     auto* image = new QLabel(form.get());
     image->setObjectName("Image");
     image->setPixmap(form->style()->standardIcon(iconId, nullptr, form.get()).pixmap(32, 32));
-    image->setGeometry(horzMargin, vertMargin, 32, 32);
+    image->setGeometry(ToQRect(layout.icon));
   }
 
   auto* message = new TMessageLabel(form.get());
   message->setObjectName("Message");
   message->setTextFormat(Qt::PlainText);
   message->setWordWrap(true);
-  message->setText(lines);
-  int messageLeft = iw - tw + horzMargin;
-  if (form->isRightToLeft()) messageLeft = clientWidth - messageLeft - tw;
-  message->setGeometry(messageLeft, vertMargin, tw, th);
+  message->setText(QString::fromStdString(layout.lines));
+  message->setGeometry(ToQRect(layout.message));
 
-  const TMsgDlgBtn defaultId = buttonSet.Contains(TMsgDlgBtn::mbOK)    ? TMsgDlgBtn::mbOK
-                               : buttonSet.Contains(TMsgDlgBtn::mbYes) ? TMsgDlgBtn::mbYes
-                                                                       : TMsgDlgBtn::mbRetry;
-  const TMsgDlgBtn cancelId = buttonSet.Contains(TMsgDlgBtn::mbCancel) ? TMsgDlgBtn::mbCancel
-                              : buttonSet.Contains(TMsgDlgBtn::mbNo)   ? TMsgDlgBtn::mbNo
-                                                                       : TMsgDlgBtn::mbOK;
-  int x = (clientWidth - bw) / 2;
-  const int y = ih + vertMargin + vertSpacing;
-  for (int i = 0; i < kButtonCount; ++i) {
-    const auto id = static_cast<TMsgDlgBtn>(i);
-    if (!buttonSet.Contains(id)) continue;
-    auto* button = new QPushButton(QString::fromUtf8(kButtons[i].caption), form.get());
-    button->setObjectName(kButtons[i].name);
-    button->setGeometry(x, y, buttonWidth, buttonHeight);
-    form->AddButton(button, kButtons[i].result);
-    if (id == defaultId) {
+  for (const TMessageButtonLayout& b : layout.buttons) {
+    auto* button = new QPushButton(QString::fromStdString(b.caption), form.get());
+    button->setObjectName(QString::fromStdString(b.name));
+    button->setGeometry(ToQRect(b.rect));
+    form->AddButton(button, b.result, b.accelerator);
+    if (b.isDefault) {
       button->setDefault(true);
       form->defaultButton_ = button;
     }
-    if (id == cancelId) form->cancelButton_ = button;
-    x += buttonWidth + buttonSpacing;
+    if (b.isCancel) form->cancelButton_ = button;
   }
   return form;
 }

@@ -15,17 +15,6 @@ const char* const kSaveDialogObjectName = "SaveDialog";
 
 namespace {
 
-std::vector<std::string> Split(const std::string& s, char delimiter) {
-  std::vector<std::string> parts;
-  std::string::size_type start = 0;
-  for (;;) {
-    const auto end = s.find(delimiter, start);
-    parts.push_back(s.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) return parts;
-    start = end + 1;
-  }
-}
-
 QString FromUtf8(const std::string& s) { return QString::fromStdString(s); }
 
 // The toolkit's file dialog with the checks that the options ask for before
@@ -80,35 +69,9 @@ QScreen* MainWindowScreen(QWidget* owner) {
   return screens.isEmpty() ? nullptr : screens.first();
 }
 
-std::string Extension(const std::string& fileName) {
-  const QString suffix = QFileInfo(FromUtf8(fileName)).suffix();
-  return suffix.toStdString();
-}
-
 }  // namespace
 
-std::vector<std::string> QtNameFilters(const std::string& filter) {
-  std::vector<std::string> result;
-  if (filter.empty()) return result;
-  const std::vector<std::string> parts = Split(filter, '|');
-  for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-    std::string masks;
-    for (const std::string& mask : Split(parts[i + 1], ';')) {
-      if (mask.empty()) continue;
-      if (!masks.empty()) masks += ' ';
-      masks += mask;
-    }
-    result.push_back(parts[i] + " (" + masks + ")");
-  }
-  return result;
-}
-
-void TOpenDialog::SetInitialDir(const std::string& dir) {
-  if (dir.size() > 1 && dir.back() == '/')
-    initialDir_ = dir.substr(0, dir.size() - 1);
-  else
-    initialDir_ = dir;
-}
+void TOpenDialog::SetInitialDir(const std::string& dir) { initialDir_ = StoredInitialDir(dir); }
 
 bool TOpenDialog::Execute() {
   files_.clear();
@@ -136,12 +99,13 @@ bool TOpenDialog::Execute() {
   for (const std::string& f : QtNameFilters(filter_)) nameFilters << FromUtf8(f);
   if (!nameFilters.isEmpty()) {
     dialog.setNameFilters(nameFilters);
-    if (filterIndex_ >= 1 && filterIndex_ <= nameFilters.size()) dialog.selectNameFilter(nameFilters[filterIndex_ - 1]);
+    const int shown = ShownFilterEntry(filterIndex_, static_cast<int>(nameFilters.size()));
+    if (shown >= 0) dialog.selectNameFilter(nameFilters[shown]);
   }
   dialog.setDirectory(initialDir_.empty() ? QDir::currentPath() : FromUtf8(initialDir_));
 
   std::string defaultExt = defaultExt_;
-  if (defaultExt.empty() && options.Contains(TOpenOption::ofOldStyleDialog)) defaultExt = Extension(fileName_);
+  if (defaultExt.empty() && options.Contains(TOpenOption::ofOldStyleDialog)) defaultExt = FileNameExtension(fileName_);
   dialog.setDefaultSuffix(FromUtf8(defaultExt));
 
   // The name box shows FileName as it is, a full path included; set last so
@@ -190,7 +154,7 @@ bool TOpenDialog::Execute() {
   const qsizetype selected = nameFilters.indexOf(dialog.selectedNameFilter());
   if (selected >= 0) filterIndex_ = static_cast<int>(selected) + 1;
   if (!defaultExt.empty() &&
-      QString::compare(FromUtf8(Extension(fileName_)), FromUtf8(defaultExt), Qt::CaseInsensitive) != 0)
+      QString::compare(FromUtf8(FileNameExtension(fileName_)), FromUtf8(defaultExt), Qt::CaseInsensitive) != 0)
     options_.Include(TOpenOption::ofExtensionDifferent);
   else
     options_.Exclude(TOpenOption::ofExtensionDifferent);
