@@ -3,6 +3,7 @@
 // system's time zone rules, which differ in how each system is asked.
 
 #include <cstdint>
+#include <ctime>
 
 struct TLocalTime {
   int Year = 0;   // e.g. 2026
@@ -19,3 +20,7 @@ bool LocalTimeOf(int64_t unixTime, TLocalTime& local);
 // Seconds since the epoch of a local time (daylight saving as the system
 // knows it); -1 when there is none.
 int64_t UnixTimeOf(const TLocalTime& local);
+
+// The system's half: the local calendar time of t, thread-safe (localtime_r
+// on Linux, localtime_s on Windows).
+bool LocalCalendarOf(std::time_t t, std::tm& local);
