@@ -112,12 +112,29 @@ CommandRun DecodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, con
   lib.SetOutputDevice(MPEGDLL_DEVICE_PCMFILE, wav.c_str());
   lib.SetSndDevice(0);
   if (!check()) return r;
+  // An error of the playing thread is reported just before its last act,
+  // setting the flag: an error seen first leaves it a moment.
+  const auto awaitFlag = [&] {
+    for (int i = 0; i < 2000 && __atomic_load_n(&endFlag, __ATOMIC_ACQUIRE) == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    r.flagSet = __atomic_load_n(&endFlag, __ATOMIC_ACQUIRE) != 0;
+  };
+  bool started = false;
   for (;;) {
     const int32_t pos = lib.GetCurrentPos();
-    if (!check()) return r;
+    if (!check()) {
+      // A short output can fail before this thread looks again.
+      if (started) awaitFlag();
+      return r;
+    }
     if (pos != -1) break;
     r.playResult = lib.Play(0, 0, &endFlag);
-    if (r.playResult != 0 || !check()) return r;
+    if (r.playResult != 0) return r;
+    started = true;
+    if (!check()) {
+      awaitFlag();
+      return r;
+    }
   }
   for (;;) {
     if (__atomic_load_n(&endFlag, __ATOMIC_ACQUIRE) != 0) {
@@ -128,11 +145,7 @@ CommandRun DecodeLikeMp3Command(DecoderLibrary& lib, const std::string& mp3, con
     lib.GetCurrentPos();
     if (!check()) break;
   }
-  // An error of the playing thread is reported just before its last act,
-  // setting the flag: an error seen first leaves it a moment.
-  for (int i = 0; i < 2000 && __atomic_load_n(&endFlag, __ATOMIC_ACQUIRE) == 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  r.flagSet = __atomic_load_n(&endFlag, __ATOMIC_ACQUIRE) != 0;
+  awaitFlag();
   r.lastPos = lib.GetCurrentPos();
   lib.Close();
   check();
