@@ -1,70 +1,53 @@
 #include "CallbackSource.h"
 
 #include <climits>
-#include <cstdio>
+
+CallbackSource::~CallbackSource() {
+  if (!opened_) return;
+  opened_ = false;
+  if (cb_.close) cb_.close(cb_.user, context_);
+}
 
 bool CallbackSource::OpenStream() {
   MpegBool nonseek = 0;
-  context = nullptr;
-  if (open) open(user, &nonseek, &context);
-  nonseekable = nonseek != 0 || !seek;
-  opened = true;
-  return read != nullptr;
+  context_ = nullptr;
+  if (cb_.open) cb_.open(cb_.user, &nonseek, &context_);
+  nonseekable_ = nonseek != 0 || !cb_.seek;
+  opened_ = true;
+  return cb_.read != nullptr;
 }
 
-void CallbackSource::CloseStream() {
-  if (!opened) return;
-  opened = false;
-  if (close) close(user, context);
-}
-
-bool CallbackSource::RestartStream() {
-  if (!restart) return false;
+bool CallbackSource::Rewind() {
+  if (!cb_.restart) return false;
   MpegBool res = 0;
-  restart(user, context, &res);
+  cb_.restart(cb_.user, context_, &res);
   return res != 0;
 }
 
 int64_t CallbackSource::Size() {
-  if (!getSize) return -1;
+  if (!cb_.getSize) return -1;
   int32_t res = -1;
-  getSize(user, context, &res);
+  cb_.getSize(cb_.user, context_, &res);
   return res;
 }
 
-ssize_t CallbackSource::ReadFn(void* handle, void* buffer, size_t bytes) {
-  auto* self = static_cast<CallbackSource*>(handle);
+int64_t CallbackSource::Read(unsigned char* out, size_t bytes) {
   const int32_t want = bytes > INT32_MAX ? INT32_MAX : static_cast<int32_t>(bytes);
   int32_t got = 0;
   MpegBool res = 1;
-  self->read(self->user, self->context, buffer, want, &got, &res);
+  cb_.read(cb_.user, context_, out, want, &got, &res);
   // A count outside the request would make the decoder read memory it does
   // not own: treat it as a failed read.
   if (!res || got < 0 || got > want) {
-    self->readFailed = true;
+    readFailed_ = true;
     return -1;
   }
   return got;
 }
 
-off_t CallbackSource::SeekFn(void* handle, off_t offset, int whence) {
-  auto* self = static_cast<CallbackSource*>(handle);
-  if (self->nonseekable || offset < INT32_MIN || offset > INT32_MAX) return -1;
-  int32_t method;
-  switch (whence) {
-    case SEEK_SET:
-      method = 0;
-      break;
-    case SEEK_CUR:
-      method = 1;
-      break;
-    case SEEK_END:
-      method = 2;
-      break;
-    default:
-      return -1;
-  }
+int64_t CallbackSource::Seek(int64_t offset, Whence whence) {
+  if (nonseekable_ || offset < INT32_MIN || offset > INT32_MAX) return -1;
   int32_t res = -1;
-  self->seek(self->user, self->context, static_cast<int32_t>(offset), method, &res);
-  return res < 0 ? -1 : static_cast<off_t>(res);
+  cb_.seek(cb_.user, context_, static_cast<int32_t>(offset), static_cast<int32_t>(whence), &res);
+  return res < 0 ? -1 : res;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The library's one state object: created by "init", destroyed by "deinit".
-// It owns the open stream (a libmpg123 handle and its input: the named file
-// or the caller's callback source) and at most one playback (a playing thread
-// that owns its output). The contract of each entry is described in
-// mpegdll.h.
+// It owns the open stream (the decoder with its input: the named file or the
+// caller's callback source) and at most one playback (a playing thread that
+// owns its output). The contract of each entry is described in mpegdll.h;
+// the rules here are the same on every system, only the decoder (Decoder.h)
+// and the sound output (Sinks.h) are the system's.
 
 #include <atomic>
 #include <condition_variable>
@@ -15,8 +16,6 @@
 
 #include "CallbackSource.h"
 #include "mpegdll.h"
-
-struct mpg123_handle_struct;
 
 class Engine {
  public:
@@ -30,7 +29,7 @@ class Engine {
   void BeginCall();
   void Fail(int32_t code) { error_.store(code, std::memory_order_relaxed); }
 
-  void Open(const char* name, int32_t sourceFlag, const CallbackSource& callbacks);
+  void Open(const char* name, int32_t sourceFlag, const StreamCallbacks& callbacks);
   void Pause(int32_t flag);
   void Restart();
   void Stop();
@@ -61,7 +60,6 @@ class Engine {
   int32_t StartPlayback();
   // Asks a running playback to end and waits for its thread.
   void EndPlayback();
-  int32_t Rewind(int64_t sample);
   void PlayLoop(Playback* pb, const PlayParams& p);
   int32_t ToMs(int64_t samples) const;
   int64_t ToSamples(int32_t ms) const;

@@ -56,12 +56,12 @@ FrameHeader ParseFrameHeader(const unsigned char* p) {
   return h;
 }
 
-off_t SkipTags(ReadAtFn read, void* source, off_t offset, off_t fileBytes) {
+int64_t SkipTags(ReadAtFn read, void* source, int64_t offset, int64_t fileBytes) {
   // A handful of tags at most stand together; more is damage.
   for (int n = 0; n < 8; ++n) {
     unsigned char head[32];
     if (!read(source, offset, head, 10)) return offset;
-    off_t end = offset;
+    int64_t end = offset;
     if (std::memcmp(head, "ID3", 3) == 0 && head[3] < 0xff && head[4] < 0xff &&
         (head[6] | head[7] | head[8] | head[9]) < 0x80) {
       end = offset + 10 + SyncSafe(head + 6) + ((head[5] & 0x10) ? 10 : 0);
@@ -85,10 +85,10 @@ off_t SkipTags(ReadAtFn read, void* source, off_t offset, off_t fileBytes) {
   return offset;
 }
 
-bool FollowedByFrame(ReadAtFn read, void* source, off_t offset, const FrameHeader& h, off_t fileBytes) {
-  const off_t end = offset + static_cast<off_t>(h.bytes);
+bool FollowedByFrame(ReadAtFn read, void* source, int64_t offset, const FrameHeader& h, int64_t fileBytes) {
+  const int64_t end = offset + static_cast<int64_t>(h.bytes);
   if (end > fileBytes) return false;
-  const off_t next = SkipTags(read, source, end, fileBytes);
+  const int64_t next = SkipTags(read, source, end, fileBytes);
   if (next >= fileBytes) return true;
   unsigned char b[4];
   return read(source, next, b, 4) && ParseFrameHeader(b).SameKind(h);

@@ -5,7 +5,6 @@
 // tell a real frame (one that the next frame follows) from a chance match in
 // damaged data, and find where tags end.
 
-#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -31,13 +30,13 @@ FrameHeader ParseFrameHeader(const unsigned char* p);
 
 // Reads `bytes` bytes at `offset` of the input: false when they are not all
 // there.
-using ReadAtFn = bool (*)(void* source, off_t offset, unsigned char* out, size_t bytes);
+using ReadAtFn = bool (*)(void* source, int64_t offset, unsigned char* out, size_t bytes);
 
 // The end of the ID3v2, ID3v1 and APE tags that follow one another from
 // `offset`, or `offset` itself when no tag starts there. `fileBytes` bounds
 // the sizes a tag may claim.
-off_t SkipTags(ReadAtFn read, void* source, off_t offset, off_t fileBytes);
+int64_t SkipTags(ReadAtFn read, void* source, int64_t offset, int64_t fileBytes);
 
 // Whether the frame `h` at `offset` is a real one: the file ends with it (or
 // with tags after it), or a frame of the same kind follows it.
-bool FollowedByFrame(ReadAtFn read, void* source, off_t offset, const FrameHeader& h, off_t fileBytes);
+bool FollowedByFrame(ReadAtFn read, void* source, int64_t offset, const FrameHeader& h, int64_t fileBytes);

@@ -3,8 +3,6 @@
 // stereo frames at the stream's rate. A sink belongs to the playing thread
 // that opened it; nothing else touches it.
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
@@ -14,15 +12,8 @@
 #include <string>
 #include <thread>
 
-struct out123_struct;
-
-// A file's identity whatever its name: other spellings and links of a path
-// give the same one. dev 0 and ino 0: no file (a caller's stream).
-struct FileId {
-  dev_t dev = 0;
-  ino_t ino = 0;
-  bool operator==(const FileId& o) const { return dev == o.dev && ino == o.ino && (dev != 0 || ino != 0); }
-};
+#include "FileId.h"
+#include "WavOutputFile.h"
 
 class Sink {
  public:
@@ -54,17 +45,12 @@ class Sink {
 // Finish(); after it nothing more is written.
 class WavFileSink : public Sink {
  public:
-  // Creates the new file beside `path`, unnamed where the file system
-  // allows it (else under a hidden name), with an old file's permission
-  // bits; an old WAV there stays whole until Finish() puts the complete new
-  // one in its place. On failure, Ok() is false and nothing was changed: the
-  // name is a FIFO, a device or a folder (opening those could block or write
-  // where no file is), an old file without any write permission bit
-  // (read-only even for root), or the file the stream is read from
-  // (`input`); or its folder takes no new file.
+  // Creates the new file beside `path` (WavOutputFile::Create); an old WAV
+  // there stays whole until Finish() puts the complete new one in its place.
+  // On failure, Ok() is false and nothing was changed.
   WavFileSink(const std::string& path, long rate, const FileId& input);
   ~WavFileSink() override;
-  bool Ok() const { return fd_ >= 0; }
+  bool Ok() const { return file_.IsOpen(); }
   bool Write(const unsigned char* pcm, size_t bytes) override;
   bool ChangeRate(long) override { return true; }  // the header keeps the first rate
   void Abandon() override { failed_.store(true); }
@@ -78,7 +64,7 @@ class WavFileSink : public Sink {
   // and no new file.
   bool Finish(bool interrupted) override;
 
-  // Each buffer is written with one write(2): large enough for few system
+  // Each buffer is written with one system call: large enough for few system
   // calls, small enough that all of them stay in the processor's cache.
   static constexpr size_t kWriteBuffer = size_t{1} << 18;
   static constexpr size_t kMaxRoom = kWriteBuffer;
@@ -95,12 +81,9 @@ class WavFileSink : public Sink {
   void WriterLoop();
   void StopWriter();
 
-  int fd_ = -1;
+  WavOutputFile file_;
   long rate_;
   uint64_t maxData_;
-  std::string target_;      // the file the new one replaces (a link's target)
-  std::string hidden_;      // the new file's name while it has one, or empty
-  bool replacing_ = false;  // an old file is there: start the disk writes early
   uint64_t dataBytes_ = 0;
   Slot slots_[kSlots];
   std::atomic<bool> failed_{false};
@@ -115,23 +98,6 @@ class WavFileSink : public Sink {
   bool closing_ = false;
 };
 
-// The wave-mapper device: the first libout123 driver among PulseAudio, ALSA,
-// OSS and JACK that opens (libout123's own default list may wait for seconds
-// on network outputs or spin forever in a fallback).
-class DeviceSink : public Sink {
- public:
-  // deviceNumber 0: the driver's default device; n > 0: the n-th device the
-  // driver lists. On failure, Ok() is false.
-  DeviceSink(int32_t deviceNumber, long rate);
-  ~DeviceSink() override;
-  bool Ok() const { return ok_; }
-  bool Write(const unsigned char* pcm, size_t bytes) override;
-  bool ChangeRate(long rate) override;
-  void Pause() override;
-  void Resume() override;
-  bool Finish(bool interrupted) override;
-
- private:
-  out123_struct* ao_ = nullptr;
-  bool ok_ = false;
-};
+// The wave-mapper device, at `rate`: deviceNumber 0 is the system's default
+// output, n > 0 the n-th device it lists. nullptr when none opens.
+std::unique_ptr<Sink> OpenDeviceSink(int32_t deviceNumber, long rate);

@@ -4,13 +4,13 @@ namespace {
 
 // How far past its tags a file may start with something else before its
 // first frame; further on, no file is taken for MPEG audio.
-constexpr off_t kFirstFrameWithin = 64 * 1024;
+constexpr int64_t kFirstFrameWithin = 64 * 1024;
 
 // The next real frame of the kind of `last` at or after `from`, -1 when none.
-off_t FindFrame(ReadAtFn read, void* source, off_t from, off_t limit, off_t fileBytes, const FrameHeader* last,
+int64_t FindFrame(ReadAtFn read, void* source, int64_t from, int64_t limit, int64_t fileBytes, const FrameHeader* last,
                 FrameHeader* found) {
   unsigned char b[4];
-  for (off_t at = from; at + 4 <= limit; ++at) {
+  for (int64_t at = from; at + 4 <= limit; ++at) {
     if (!read(source, at, b, 4)) return -1;
     if (b[0] != 0xff) continue;
     const FrameHeader h = ParseFrameHeader(b);
@@ -25,11 +25,11 @@ off_t FindFrame(ReadAtFn read, void* source, off_t from, off_t limit, off_t file
 
 }  // namespace
 
-StreamWalk WalkFrames(ReadAtFn read, void* source, off_t fileBytes, long outputRate) {
+StreamWalk WalkFrames(ReadAtFn read, void* source, int64_t fileBytes, long outputRate) {
   StreamWalk w;
-  off_t at = SkipTags(read, source, 0, fileBytes);
+  int64_t at = SkipTags(read, source, 0, fileBytes);
   FrameHeader last;
-  const off_t firstLimit = at + kFirstFrameWithin < fileBytes ? at + kFirstFrameWithin : fileBytes;
+  const int64_t firstLimit = at + kFirstFrameWithin < fileBytes ? at + kFirstFrameWithin : fileBytes;
   at = FindFrame(read, source, at, firstLimit, fileBytes, nullptr, &last);
   if (at < 0) return w;
   if (outputRate <= 0) outputRate = last.rate;
@@ -43,15 +43,15 @@ StreamWalk WalkFrames(ReadAtFn read, void* source, off_t fileBytes, long outputR
     // Right after a frame, another kind of frame starts a joined part when
     // a frame of its kind follows it.
     if (h.valid && (h.SameKind(last) || FollowedByFrame(read, source, at, h, fileBytes))) {
-      if (at + static_cast<off_t>(h.bytes) > fileBytes) break;  // cut in the middle
+      if (at + static_cast<int64_t>(h.bytes) > fileBytes) break;  // cut in the middle
       ++w.frames;
       w.outputSamples += static_cast<double>(h.samples) * static_cast<double>(outputRate) / static_cast<double>(h.rate);
       if (h.rate != outputRate) w.mixedRates = true;
       last = h;
-      at += static_cast<off_t>(h.bytes);
+      at += static_cast<int64_t>(h.bytes);
       continue;
     }
-    const off_t stop = at;
+    const int64_t stop = at;
     at = FindFrame(read, source, at + 1, fileBytes, fileBytes, &last, &last);
     if (at < 0) {
       // Only data in which no two frames of any kind follow each other is

@@ -7,7 +7,6 @@
 // passed the way the decoding passes them: a frame after damage counts only
 // when it is of the stream's kind and another frame follows it.
 
-#include <sys/types.h>
 
 #include <cstdint>
 
@@ -23,8 +22,8 @@ struct StreamWalk {
   long firstRate = 0;  // the first frame's rate
   // Where the last frame ends (tags after it included): what follows is data
   // that no player takes for sound. -1 when it goes on to the end.
-  off_t audioEnd = -1;
+  int64_t audioEnd = -1;
 };
 
 // outputRate 0: the first frame's rate.
-StreamWalk WalkFrames(ReadAtFn read, void* source, off_t fileBytes, long outputRate);
+StreamWalk WalkFrames(ReadAtFn read, void* source, int64_t fileBytes, long outputRate);

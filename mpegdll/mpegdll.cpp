@@ -52,7 +52,7 @@ void Open(const char* name, int32_t sourceFlag, MpegOpenStreamCb open, MpegClose
           MpegRestartStreamCb restart, MpegReadStreamCb read, MpegSeekStreamCb seek, MpegGetStreamSizeCb getSize,
           void* user) {
   GuardedVoid([&](Engine& e) {
-    CallbackSource callbacks;
+    StreamCallbacks callbacks;
     callbacks.open = open;
     callbacks.close = close;
     callbacks.restart = restart;
