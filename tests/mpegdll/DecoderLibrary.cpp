@@ -1,13 +1,13 @@
 #include "DecoderLibrary.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <future>
 #include <iterator>
 #include <thread>
 
-#include "SoundFiles.h"
 
 const char* const kEntryNames[21] = {
     "init",          "deinit",          "Open",          "Pause",         "Restart",      "Stop",
@@ -28,19 +28,32 @@ bool FinishesPromptly(const std::function<void()>& work, const std::function<voi
   return prompt;
 }
 
-bool RunShell(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-std::string MakeMp3(const TempDir& dir, const std::string& name, int rate, int channels, double seconds,
-                    const std::string& lameArgs) {
-  const std::string mp3 = dir / name;
-  const char* tones = channels == 2 ? "sine 440 pinknoise" : "sine 440";
-  return MakeMp3(mp3, seconds, tones, lameArgs, rate, channels) ? mp3 : std::string();
-}
-
 std::vector<unsigned char> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+namespace {
+std::string TableFile(const std::string& file) {
+  const char* table = std::getenv("VANTREL_MP3_TABLE");
+  return table ? std::string(table) + "/" + file : file;
+}
+}  // namespace
+
+std::string CopyOfTableMp3(const TempDir& dir, const std::string& name, const std::string& as) {
+  const std::vector<unsigned char> bytes = ReadFile(TableFile(name + ".mp3"));
+  const std::string copy = dir / as;
+  if (bytes.empty() || !WriteBytes(copy, bytes)) return std::string();
+  return copy;
+}
+
+WavFile TableReference(const std::string& name) { return ReadWav(TableFile(name + ".ref.wav")); }
 
 namespace {
 uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
@@ -78,12 +91,6 @@ WavFile ReadWav(const std::string& path) {
     at = body + size + (size & 1);
   }
   return w;
-}
-
-WavFile ReferenceDecode(const TempDir& dir, const std::string& mp3) {
-  const std::string out = dir / "reference.wav";
-  if (!DecodeWithMpg123(mp3, out)) return {};
-  return ReadWav(out);
 }
 
 std::vector<unsigned char> Doubled(const std::vector<unsigned char>& mono) {

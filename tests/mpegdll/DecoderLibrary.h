@@ -58,6 +58,7 @@ std::string MakeMp3(const TempDir& dir, const std::string& name, int rate, int c
                     const std::string& lameArgs);
 
 std::vector<unsigned char> ReadFile(const std::string& path);
+bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 
 struct WavFile {
   bool valid = false;  // RIFF/WAVE with a fmt and a data chunk that fit the file
@@ -77,6 +78,14 @@ WavFile ReadWav(const std::string& path);
 
 // Decodes with the reference player: `mpg123 -q -w`.
 WavFile ReferenceDecode(const TempDir& dir, const std::string& mp3);
+
+// The MP3s that make-mp3-table.sh made in the folder VANTREL_MP3_TABLE
+// names, as real tools make them, and mpg123's decoding of each: the same
+// files in both builds (under wine neither lame nor mpg123 can run).
+// A copy of NAME.mp3 in `dir`, named `as`; empty when the table lacks it.
+std::string CopyOfTableMp3(const TempDir& dir, const std::string& name, const std::string& as = "in.mp3");
+// mpg123's decoding of NAME.mp3 (NAME.ref.wav).
+WavFile TableReference(const std::string& name);
 
 // Stereo 16-bit data made from mono 16-bit data by doubling every sample.
 std::vector<unsigned char> Doubled(const std::vector<unsigned char>& mono);
