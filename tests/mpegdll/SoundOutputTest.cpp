@@ -32,7 +32,7 @@ class WaveMapper : public ::testing::Test {
     ASSERT_NE(getenv("PULSE_SERVER"), nullptr) << "runs against the test sound server";
     ASSERT_TRUE(lib.Loaded());
     ASSERT_EQ(lib.init(), 1);
-    mp3 = MakeMp3(dir, "in.mp3", 44100, 2, 3.0, "-b 128");
+    mp3 = CopyOfTableMp3(dir, "Stereo44100Cbr128");
     ASSERT_FALSE(mp3.empty());
     lib.OpenFile(mp3);
     ASSERT_EQ(lib.LastError(), 0);
