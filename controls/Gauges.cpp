@@ -2,11 +2,11 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
 
 #include "Exceptions.h"
+#include "GaugeText_qt.h"
 #include "PixelBuffer_qt.h"
 
 namespace {
@@ -16,37 +16,6 @@ const char kRangeMessage[] = "La valeur doit être comprise entre %d et %d";
 // The system colours the gauge uses, taken from the application's theme.
 QColor WindowFrameColor() { return QApplication::palette().color(QPalette::Active, QPalette::WindowText); }
 QColor WindowColor() { return QApplication::palette().color(QPalette::Active, QPalette::Base); }
-
-// The gauge's text in the widget's font, without grey edges.
-class FontTextPainter : public GaugeTextPainter {
- public:
-  explicit FontTextPainter(const QFont& font) : font_(WholePixels(font)), metrics_(font_) {}
-
-  void Measure(const std::string& text, int& width, int& height) override {
-    width = metrics_.horizontalAdvance(QString::fromStdString(text));
-    height = metrics_.height();
-  }
-
-  void Draw(PixelBuffer& into, const std::string& text, int x, int y, int left, int top, int right,
-            int bottom) override {
-    QImage image = WrapAsImage(into);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.setFont(font_);
-    painter.setPen(Qt::white);
-    painter.setClipRect(QRect(left, top, right - left, bottom - top));
-    painter.drawText(x, y + metrics_.ascent(), QString::fromStdString(text));
-  }
-
- private:
-  static QFont WholePixels(QFont font) {
-    font.setStyleStrategy(QFont::NoAntialias);
-    return font;
-  }
-
-  QFont font_;
-  QFontMetrics metrics_;
-};
 
 }  // namespace
 

@@ -4,47 +4,17 @@
 // copy the picture without changing a pixel.
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <QPalette>
 #include <QTest>
 #include <memory>
 #include <ostream>
 #include <string>
 
+#include "GaugeText_qt.h"
 #include "Gauges.h"
 #include "PixelBuffer_qt.h"
 
 namespace {
-
-// The text as the gauge's own tests expect it: the widget's font without
-// grey edges, the cell's top at the given y.
-class FontText : public GaugeTextPainter {
- public:
-  explicit FontText(const QFont& font) : font_(WithoutGreyEdges(font)), metrics_(font_) {}
-  void Measure(const std::string& text, int& width, int& height) override {
-    width = metrics_.horizontalAdvance(QString::fromStdString(text));
-    height = metrics_.height();
-  }
-  void Draw(PixelBuffer& into, const std::string& text, int x, int y, int left, int top, int right,
-            int bottom) override {
-    QImage image = WrapAsImage(into);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.setFont(font_);
-    painter.setPen(Qt::white);
-    painter.setClipRect(QRect(left, top, right - left, bottom - top));
-    painter.drawText(x, y + metrics_.ascent(), QString::fromStdString(text));
-  }
-
- private:
-  static QFont WithoutGreyEdges(QFont font) {
-    font.setStyleStrategy(QFont::NoAntialias);
-    return font;
-  }
-
-  QFont font_;
-  QFontMetrics metrics_;
-};
 
 struct Case {
   const char* name;
@@ -91,7 +61,7 @@ TEST_P(GaugePictureTable, WidgetShowsThePictureOfItsState) {
   state.foreColor = PixelRgb(0xC0, 0x10, 0x30);
   state.backColor = PixelRgb(0xF0, 0xE0, 0x70);
   state.color = PixelRgb(0x20, 0x90, 0x40);
-  FontText text(gauge->font());
+  FontTextPainter text(gauge->font());
   const QImage expected = ToImage(GaugePicture(state, &text));
 
   const QImage shown = gauge->grab().toImage().convertToFormat(QImage::Format_RGB32);
