@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <iterator>
 
 #include "Application.h"
 #include "FileDialogs.h"
@@ -19,16 +20,21 @@
 #include "OpticalDisc.h"
 #include "PlaybackCommand.h"
 #include "SettingNames.h"
+#include "WindowLayout.h"
 
 namespace {
 
-const char* const kAttribution = "Vantrel 2.0 - sounds for GP3 and GP4";
-const char* const kStatusAttribution = "Vantrel - free software for Grand Prix sound makers";
+namespace layout = window_layout;
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setGeometry(geometry);
+void Place(QWidget* widget, const TControlPlace& place) {
+  widget->setObjectName(place.name);
+  widget->setGeometry(place.left, place.top, place.width, place.height);
+  if (*place.hint) widget->setToolTip(QString::fromUtf8(place.hint));
+}
+
+QPushButton* MakeButton(QWidget* parent, const TControlPlace& place) {
+  auto* button = new QPushButton(QString::fromUtf8(place.caption), parent);
+  Place(button, place);
   button->setAutoDefault(false);
   return button;
 }
@@ -48,13 +54,13 @@ void TControlState::SetVisible(bool visible) { widget_->setVisible(visible); }
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setObjectName("Form1");
-  setWindowTitle(QStringLiteral("Vantrel  V2.0"));
+  setWindowTitle(QString::fromUtf8(layout::kTitle));
   // A dialog-style window: system menu and close box only, fixed size.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(346, 155);
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(11);
+  setFixedSize(layout::kClientWidth, layout::kClientHeight);
+  QFont font(QString::fromUtf8(layout::kFontName));
+  font.setPixelSize(layout::kFontPixels);
   setFont(font);
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
@@ -74,16 +80,14 @@ TForm1::~TForm1() = default;
 
 void TForm1::BuildControls() {
   Bevel1 = new QFrame(this);
-  Bevel1->setObjectName("Bevel1");
+  Place(Bevel1, layout::kBevel1);
   Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  Bevel1->setGeometry(0, 0, 346, 49);
 
-  Label1 = new QLabel(QStringLiteral("Serafon"), this);
-  Label1->setObjectName("Label1");
-  Label1->setGeometry(8, 8, 330, 19);
+  Label1 = new QLabel(QString::fromUtf8(layout::kLabel1.caption), this);
+  Place(Label1, layout::kLabel1);
   Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  QFont titleFont(QStringLiteral("Arial"));
-  titleFont.setPixelSize(16);
+  QFont titleFont(QString::fromUtf8(layout::kTitleFontName));
+  titleFont.setPixelSize(layout::kTitleFontPixels);
   titleFont.setBold(true);
   Label1->setFont(titleFont);
   QPalette black = Label1->palette();
@@ -91,26 +95,23 @@ void TForm1::BuildControls() {
   Label1->setPalette(black);
 
   Gauge1 = new TGauge(this);
-  Gauge1->setObjectName("Gauge1");
   Gauge1->BeginLoading();
-  Gauge1->setGeometry(2, 112, 343, 18);
+  Place(Gauge1, layout::kGauge1);
   Gauge1->SetProgress(0);
   Gauge1->EndLoading();
 
-  Label2 = new QLabel(QString::fromUtf8(kAttribution), this);
-  Label2->setObjectName("Label2");
-  Label2->setGeometry(8, 30, 337, 17);
+  Label2 = new QLabel(QString::fromUtf8(layout::kLabel2.caption), this);
+  Place(Label2, layout::kLabel2);
   Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-  BitBtn2 = MakeButton(this, "BitBtn2", QStringLiteral("Convert Mp3 as Wav"), QRect(170, 54, 121, 22));
-  BitBtn2->setToolTip(QStringLiteral("If Mp3 is choosed, need to decode first"));
-  BitBtn4 = MakeButton(this, "BitBtn4", QStringLiteral("Play Wav /Mp3"), QRect(54, 54, 103, 22));
-  BitBtn4->setToolTip(QStringLiteral("Play  WAV or MP3"));
+  BitBtn2 = MakeButton(this, layout::kBitBtn2);
+  BitBtn4 = MakeButton(this, layout::kBitBtn4);
 
+  const TControlPlace& player = layout::kMediaPlayer1;
   MediaPlayer1 = new TMediaPlayer(this);
-  MediaPlayer1->setObjectName("MediaPlayer1");
+  MediaPlayer1->setObjectName(player.name);
   MediaPlayer1->Updating();
-  MediaPlayer1->SetBounds(7, 81, 57, 23);
+  MediaPlayer1->SetBounds(player.left, player.top, player.width, player.height);
   MediaPlayer1->SetColoredButtons(TButtonSet{btPlay, btEject});
   MediaPlayer1->SetVisibleButtons(TButtonSet{btPlay, btStop});
   MediaPlayer1->SetVisible(false);
@@ -121,7 +122,7 @@ void TForm1::BuildControls() {
   MediaPlayer1->Updated();
   MediaPlayer1->Loaded();
 
-  BitBtn6 = MakeButton(this, "BitBtn6", QString(), QRect(8, 81, 25, 23));
+  BitBtn6 = MakeButton(this, layout::kBitBtn6);
   QIcon stopGlyph;
   stopGlyph.addFile(QStringLiteral(":/window/stop.png"), QSize(16, 16), QIcon::Normal);
   stopGlyph.addFile(QStringLiteral(":/window/stop_disabled.png"), QSize(16, 16), QIcon::Disabled);
@@ -130,28 +131,24 @@ void TForm1::BuildControls() {
   BitBtn6->hide();
 
   StatusBar1 = new QStatusBar(this);
-  StatusBar1->setObjectName("StatusBar1");
-  StatusBar1->setGeometry(0, 136, 346, 19);
+  Place(StatusBar1, layout::kStatusBar1);
   StatusBar1->setSizeGripEnabled(false);
-  statusPanel_ = new QLabel(QString::fromUtf8(kStatusAttribution));
+  statusPanel_ = new QLabel(QString::fromUtf8(layout::kStatusBar1.caption));
   statusPanel_->setObjectName("SimpleText");
   StatusBar1->addWidget(statusPanel_, 1);
 
-  BitBtn1 =
-      MakeButton(this, "BitBtn1", QStringLiteral("Convert Wav as GP3 / GP4 sound format"), QRect(54, 81, 238, 22));
+  BitBtn1 = MakeButton(this, layout::kBitBtn1);
 
   OpenDialog1 = std::make_unique<TOpenDialog>(this);
   MPEGPlayer1 = std::make_unique<TMPEGPlayer>();
   MPEGPlayer1->SetTimerGuard([](const std::function<void()>& tick) { Guarded(tick); });
   SaveDialog1 = std::make_unique<TSaveDialog>(this);
-  SaveDialog1->SetTitle("Select your Grand Prix 3\\Sound  Directory");
-  SaveDialog1->SetFilter("GP3/GP4 Sounds|bsound*.16;tk*.st1");
+  SaveDialog1->SetTitle(layout::kSaveDialogTitle);
+  SaveDialog1->SetFilter(layout::kSaveDialogFilter);
 
-  // Tab order of the form: BitBtn2, BitBtn4, MediaPlayer1, BitBtn6, BitBtn1.
-  setTabOrder(BitBtn2, BitBtn4);
-  setTabOrder(BitBtn4, MediaPlayer1);
-  setTabOrder(MediaPlayer1, BitBtn6);
-  setTabOrder(BitBtn6, BitBtn1);
+  const auto byName = [this](const TControlPlace* place) { return findChild<QWidget*>(place->name); };
+  for (size_t i = 1; i < std::size(layout::kTabOrder); ++i)
+    setTabOrder(byName(layout::kTabOrder[i - 1]), byName(layout::kTabOrder[i]));
 
   bitBtn1State_ = std::make_unique<TControlState>(BitBtn1);
   bitBtn2State_ = std::make_unique<TControlState>(BitBtn2);
