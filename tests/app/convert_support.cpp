@@ -16,27 +16,7 @@ Bytes Pattern(size_t size, unsigned seed) {
   return out;
 }
 
-Bytes WavBytes(uint32_t rate, const Bytes& data) {
-  // Sized once for header and data: the data is copied in, never appended.
-  Bytes out(44 + data.size(), 0);
-  const char* ids[] = {"RIFF", "WAVE", "fmt ", "data"};
-  const size_t at[] = {0, 8, 12, 36};
-  for (int i = 0; i < 4; ++i) std::copy(ids[i], ids[i] + 4, out.begin() + static_cast<long>(at[i]));
-  auto put32 = [&](size_t pos, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[pos + i] = static_cast<unsigned char>(v >> (8 * i));
-  };
-  put32(4, static_cast<uint32_t>(36 + data.size()));
-  put32(16, 16);
-  out[20] = 1;  // PCM
-  out[22] = 2;  // stereo
-  put32(24, rate);
-  put32(28, rate * 4);
-  out[32] = 4;
-  out[34] = 16;
-  put32(40, static_cast<uint32_t>(data.size()));
-  std::copy(data.begin(), data.end(), out.begin() + 44);
-  return out;
-}
+Bytes WavBytes(uint32_t rate, const Bytes& data) { return CanonicalWav(rate, 2, 16, data); }
 
 void WriteFile(const std::string& name, const Bytes& content) {
   std::ofstream f(std::filesystem::u8path(name), std::ios::binary | std::ios::trunc);

@@ -9,6 +9,7 @@
 #include "CommandFakes.h"
 #include "IniFiles.h"
 #include "TempDir.h"
+#include "WavImages.h"
 
 // Settings that only record what is written.
 class RecordingIniFile : public TCustomIniFile {
@@ -22,8 +23,6 @@ class RecordingIniFile : public TCustomIniFile {
   }
   std::vector<std::string> writes;
 };
-
-using Bytes = std::vector<unsigned char>;
 
 // Sample data whose every byte differs from its neighbours, so that a dropped,
 // doubled or shifted frame shows.

@@ -17,49 +17,6 @@ namespace {
 
 // ---- WAVs written chunk by chunk, as the tools write them ----
 
-void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
-
-Bytes Le(uint32_t value, int bytes) {
-  Bytes out;
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-  return out;
-}
-
-Bytes Text(const char* text, size_t size) { return Bytes(text, text + size); }
-
-// id, size, content, and the pad byte of an odd size.
-Bytes Chunk(const char* id, const Bytes& content, uint32_t declared) {
-  Bytes out = Text(id, 4);
-  Append(out, Le(declared, 4));
-  Append(out, content);
-  if (content.size() % 2 != 0) out.push_back(0);
-  return out;
-}
-Bytes Chunk(const char* id, const Bytes& content) { return Chunk(id, content, static_cast<uint32_t>(content.size())); }
-
-// id, size, content, without the pad byte an odd size needs.
-Bytes UnpaddedChunk(const char* id, const Bytes& content) {
-  Bytes out = Text(id, 4);
-  Append(out, Le(static_cast<uint32_t>(content.size()), 4));
-  Append(out, content);
-  return out;
-}
-
-Bytes Riff(const std::vector<Bytes>& chunks) {
-  Bytes body = Text("WAVE", 4);
-  for (const Bytes& c : chunks) Append(body, c);
-  Bytes out = Text("RIFF", 4);
-  Append(out, Le(static_cast<uint32_t>(body.size()), 4));
-  Append(out, body);
-  return out;
-}
-
-Bytes Le64(uint64_t value) {
-  Bytes out = Le(static_cast<uint32_t>(value), 4);
-  Append(out, Le(static_cast<uint32_t>(value >> 32), 4));
-  return out;
-}
-
 // An RF64 or BW64 file: the form size 0xFFFFFFFF, "ds64" first with the real
 // sizes and a table entry per chunk in 'table', then the chunks, whose
 // 0xFFFFFFFF sizes "ds64" gives.

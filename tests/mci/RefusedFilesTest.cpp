@@ -21,6 +21,7 @@
 
 #include "MPlayer.h"
 #include "Mci.h"
+#include "WavImages.h"
 
 namespace {
 
@@ -182,14 +183,6 @@ TEST(MediaPlayerOnAFifo, OpenRaisesTheDeviceErrorAtOnce) {
 
 // ---- absurd headers -------------------------------------------------------
 
-void Put16(std::string& s, uint16_t v) {
-  s += char(v & 0xFF);
-  s += char(v >> 8);
-}
-void Put32(std::string& s, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF);
-}
-
 struct Header {
   const char* name;
   uint16_t channels;
@@ -202,32 +195,19 @@ void PrintTo(const Header& h, std::ostream* os) { *os << h.name; }
 
 // A RIFF WAVE file with the given fmt numbers and 4000 bytes of silence.
 std::string WriteWav(const QTemporaryDir& dir, const Header& h) {
-  const uint32_t dataBytes = 4000;
-  const uint16_t blockAlign = uint16_t(h.channels * ((h.bits + 7) / 8));
-  std::string fmt;
-  Put16(fmt, h.extensible ? 0xFFFE : 1);
-  Put16(fmt, h.channels);
-  Put32(fmt, h.rate);
-  Put32(fmt, uint32_t(uint64_t(h.rate) * blockAlign));
-  Put16(fmt, blockAlign);
-  Put16(fmt, h.bits);
+  Bytes extra;
   if (h.extensible) {
-    Put16(fmt, 22);
-    Put16(fmt, h.bits);
-    Put32(fmt, 0);
-    Put32(fmt, 1);  // KSDATAFORMAT_SUBTYPE_PCM
-    fmt += std::string("\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 12);
+    extra = Le(22, 2);
+    Append(extra, Le(h.bits, 2));
+    Append(extra, Le(0, 4));
+    Append(extra, Le(1, 4));  // KSDATAFORMAT_SUBTYPE_PCM
+    Append(extra, Text("\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 12));
   }
-  std::string wav = "RIFF";
-  Put32(wav, uint32_t(4 + 8 + fmt.size() + 8 + dataBytes));
-  wav += "WAVEfmt ";
-  Put32(wav, uint32_t(fmt.size()));
-  wav += fmt;
-  wav += "data";
-  Put32(wav, dataBytes);
-  wav += std::string(dataBytes, '\0');
+  const Bytes fmt = FmtContent(h.extensible ? 0xFFFE : 1, h.channels, h.rate, h.bits, extra);
+  const Bytes wav = Riff({Chunk("fmt ", fmt), Chunk("data", Bytes(4000, 0))});
   const std::string path = dir.filePath(QString(h.name) + ".wav").toStdString();
-  std::ofstream(path, std::ios::binary) << wav;
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
   return path;
 }
 

@@ -55,44 +55,6 @@ std::string CopyOfTableMp3(const TempDir& dir, const std::string& name, const st
 
 WavFile TableReference(const std::string& name) { return ReadWav(TableFile(name + ".ref.wav")); }
 
-namespace {
-uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-}  // namespace
-
-WavFile ReadWav(const std::string& path) {
-  WavFile w;
-  const std::vector<unsigned char> bytes = ReadFile(path);
-  w.fileSize = bytes.size();
-  if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
-    return w;
-  w.riffSize = Le32(&bytes[4]);
-  bool haveFmt = false;
-  size_t at = 12;
-  while (at + 8 <= bytes.size()) {
-    const uint32_t size = Le32(&bytes[at + 4]);
-    const size_t body = at + 8;
-    if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && size >= 16 && body + 16 <= bytes.size()) {
-      w.format = Le16(&bytes[body]);
-      w.channels = Le16(&bytes[body + 2]);
-      w.rate = Le32(&bytes[body + 4]);
-      w.byteRate = Le32(&bytes[body + 8]);
-      w.blockAlign = Le16(&bytes[body + 12]);
-      w.bits = Le16(&bytes[body + 14]);
-      haveFmt = true;
-    } else if (std::memcmp(&bytes[at], "data", 4) == 0) {
-      w.dataSize = size;
-      w.dataOffset = body;
-      if (body + size > bytes.size()) return w;
-      w.data.assign(bytes.begin() + static_cast<long>(body), bytes.begin() + static_cast<long>(body + size));
-      w.valid = haveFmt;
-      return w;
-    }
-    at = body + size + (size & 1);
-  }
-  return w;
-}
-
 std::vector<unsigned char> Doubled(const std::vector<unsigned char>& mono) {
   std::vector<unsigned char> out;
   out.reserve(mono.size() * 2);

@@ -12,6 +12,7 @@
 
 #include "MpegLibrary.h"
 #include "TempDir.h"
+#include "WavImages.h"
 #include "mpegdll.h"
 
 // The player's own binding, loaded on construction from `path`.
@@ -60,21 +61,6 @@ std::string MakeMp3(const TempDir& dir, const std::string& name, int rate, int c
 std::vector<unsigned char> ReadFile(const std::string& path);
 bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 
-struct WavFile {
-  bool valid = false;  // RIFF/WAVE with a fmt and a data chunk that fit the file
-  uint16_t format = 0;
-  uint16_t channels = 0;
-  uint32_t rate = 0;
-  uint32_t byteRate = 0;
-  uint16_t blockAlign = 0;
-  uint16_t bits = 0;
-  uint32_t riffSize = 0;
-  uint32_t dataSize = 0;
-  size_t dataOffset = 0;
-  size_t fileSize = 0;
-  std::vector<unsigned char> data;
-};
-WavFile ReadWav(const std::string& path);
 
 // Decodes with the reference player: `mpg123 -q -w`.
 WavFile ReferenceDecode(const TempDir& dir, const std::string& mp3);

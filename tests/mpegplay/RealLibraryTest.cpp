@@ -20,6 +20,7 @@
 
 #include "MPEGPlay.h"
 #include "SoundFiles.h"
+#include "WavImages.h"
 
 namespace fs = std::filesystem;
 
@@ -34,23 +35,6 @@ uint32_t Le32(const std::vector<char>& b, size_t at) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[at + i]);
   return v;
-}
-
-// The sample bytes of a RIFF WAVE file (the "data" chunk), found by walking
-// the chunks, so writers with other header layouts compare too.
-std::vector<char> WavData(const std::vector<char>& wav) {
-  if (wav.size() < 12 || std::memcmp(wav.data(), "RIFF", 4) != 0 || std::memcmp(wav.data() + 8, "WAVE", 4) != 0)
-    return {};
-  size_t at = 12;
-  while (at + 8 <= wav.size()) {
-    const uint32_t size = Le32(wav, at + 4);
-    if (std::memcmp(wav.data() + at, "data", 4) == 0) {
-      const size_t end = std::min(wav.size(), at + 8 + size);
-      return std::vector<char>(wav.begin() + static_cast<long>(at + 8), wav.begin() + static_cast<long>(end));
-    }
-    at += 8 + size + (size & 1);
-  }
-  return {};
 }
 
 class MpegRealLibraryTest : public ::testing::Test {
@@ -111,10 +95,10 @@ TEST_F(MpegRealLibraryTest, PcmFileDecodingEqualsMpg123) {
   ASSERT_GE(wav.size(), 44u);
   EXPECT_EQ(std::string(wav.data() + 36, 4), "data");
   EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
-  const std::vector<char> reference = WavData(ReadFile(dir_ / "reference.wav"));
-  ASSERT_FALSE(reference.empty());
-  EXPECT_EQ(wav.size() - 44, reference.size());
-  EXPECT_TRUE(std::vector<char>(wav.begin() + 44, wav.end()) == reference) << "samples differ from mpg123 -w";
+  const WavFile reference = ReadWav((dir_ / "reference.wav").string());
+  ASSERT_TRUE(reference.valid);
+  EXPECT_EQ(wav.size() - 44, reference.data.size());
+  EXPECT_TRUE(Bytes(wav.begin() + 44, wav.end()) == reference.data) << "samples differ from mpg123 -w";
 }
 
 struct MemorySource {

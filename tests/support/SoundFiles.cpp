@@ -1,5 +1,7 @@
 #include "SoundFiles.h"
 
+#include "WavImages.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,34 +13,16 @@
 
 void WriteToneWav(const std::string& path, double seconds, int amplitude) {
   const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate);
-  const uint32_t dataBytes = frames * 4;
-  std::vector<char> bytes;
-  auto put32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(char(v >> (8 * i)));
-  };
-  auto put16 = [&](uint16_t v) {
-    for (int i = 0; i < 2; ++i) bytes.push_back(char(v >> (8 * i)));
-  };
-  auto tag = [&](const char* t) { bytes.insert(bytes.end(), t, t + 4); };
-  tag("RIFF");
-  put32(36 + dataBytes);
-  tag("WAVE");
-  tag("fmt ");
-  put32(16);
-  put16(1);
-  put16(2);
-  put32(rate);
-  put32(rate * 4);
-  put16(4);
-  put16(16);
-  tag("data");
-  put32(dataBytes);
+  Bytes samples;
+  samples.reserve(size_t{frames} * 4);
   for (uint32_t i = 0; i < frames; ++i) {
-    const auto s = static_cast<int16_t>(amplitude * std::cos(i * 2 * M_PI * 440 / rate));
-    put16(uint16_t(s));
-    put16(uint16_t(s));
+    const auto s = static_cast<uint16_t>(static_cast<int16_t>(amplitude * std::cos(i * 2 * M_PI * 440 / rate)));
+    Append(samples, Le(s, 2));
+    Append(samples, Le(s, 2));
   }
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  const Bytes bytes = CanonicalWav(rate, 2, 16, samples);
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 namespace {
