@@ -120,8 +120,8 @@ def make(folder):
 
 
 def damage(folder):
-    """From the WAVs of make: cut inside the last block, damaged blocks, and
-    a header value out of reason."""
+    """From the WAVs of make: cut inside the last block, damaged blocks, no
+    sound at all, and a header value out of reason."""
     def load(name):
         return bytearray(open(os.path.join(folder, name + '.wav'), 'rb').read())
 
@@ -147,13 +147,20 @@ def damage(folder):
         at = wav.index(b'data') + 8
         wav[at:] = b'\xff' * (len(wav) - at)
         save('noise-' + base, wav)
+    wav = load('ima-adpcm-22050-2ch-part')
+    at = wav.index(b'data')
+    wav = wav[:at + 8]
+    struct.pack_into('<I', wav, at + 4, 0)  # no sound at all, and "fact" says so
+    struct.pack_into('<I', wav, wav.index(b'fact') + 8, 0)
+    save('empty-ima-adpcm-22050-2ch', wav)
     wav = load('ima-adpcm-22050-1ch-part')
     at = wav.index(b'fmt ') + 8
     struct.pack_into('<H', wav, at + 12, 1)  # a block smaller than its header
     save('block1-ima-adpcm-22050-1ch', wav)
     names = ['cut-ima-adpcm-22050-2ch', 'cut-ms-adpcm-22050-1ch', 'cut-gsm-full-rate-8000-1ch', 'cut-a-law-22050-2ch',
              'badpredictor-ms-adpcm-22050-1ch', 'badpredictor-ms-adpcm-44100-2ch', 'badstep-ima-adpcm-22050-2ch',
-             'noise-ima-adpcm-44100-1ch', 'noise-gsm-full-rate-8000-1ch', 'block1-ima-adpcm-22050-1ch']
+             'noise-ima-adpcm-44100-1ch', 'noise-gsm-full-rate-8000-1ch', 'empty-ima-adpcm-22050-2ch',
+             'block1-ima-adpcm-22050-1ch']
     with open(os.path.join(folder, 'damaged.txt'), 'w') as f:
         f.write('\n'.join(names) + '\n')
 
@@ -218,9 +225,13 @@ def check_damaged(win, err, linux):
         if refused:
             fail('%s was refused' % name)
             continue
+        got = open(game, 'rb').read()
+        if name.startswith('empty-'):
+            if got:
+                fail('%s: a game file with sound in it' % name)
+            continue
         if not linux:
             continue
-        got = open(game, 'rb').read()
         ref = open(os.path.join(linux, name + '.16'), 'rb').read()
         if name.startswith('cut-'):
             # Cut inside its last block: wine's codecs decode whole blocks only,
