@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <limits>
 #include <vector>
 
 #include "PathUtils.h"
@@ -11,16 +10,8 @@ namespace {
 
 // Samples per block: 64 KiB of 16-bit output, whatever the file's size.
 constexpr int64_t kBlockSamples = 32768;
-constexpr uint16_t kWaveFormatPcm = 1;
-constexpr uint16_t kWaveFormatFloat = 3;
 
 }  // namespace
-
-int64_t FramesOfSound(const TWavLayout& layout) {
-  const bool compressed = layout.formatTag != kWaveFormatPcm && layout.formatTag != kWaveFormatFloat;
-  return layout.fromChunks && compressed && layout.factFrames > 0 ? layout.factFrames
-                                                                  : std::numeric_limits<int64_t>::max();
-}
 
 TPcm16Outcome DecodeToPcm16(const std::string& wavPath, TPcm16File& result) {
   TWavSound sound(wavPath);

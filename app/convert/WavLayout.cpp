@@ -220,6 +220,8 @@ int WalkChunks(Source& source, int64_t fileSize, TWavLayout& layout) {
         layout.blockAlign = U16(fmt + 12);
         layout.bitsPerSample = U16(fmt + 14);
         layout.frameSize = FrameSize(tag, layout.channels, layout.blockAlign, layout.bitsPerSample);
+        layout.fmtOffset = content;
+        layout.fmtSize = std::min(size, std::max<int64_t>(0, fileSize - content));
         haveFmt = true;
       }
     } else if (layout.factFrames < 0 && std::memcmp(head, "fact", 4) == 0 && size >= 4) {

@@ -69,6 +69,11 @@ struct TWavLayout {
   uint16_t bitsPerSample = 0;
   // The frames of sound that "fact" gives, -1 without one.
   int64_t factFrames = -1;
+  // Where the content of "fmt " begins and its size as written, cut to the
+  // file: a system codec takes the whole chunk, its extra bytes with it, as
+  // the description of the encoding. 0 under the fixed rules.
+  int64_t fmtOffset = 0;
+  int64_t fmtSize = 0;
   // Byte offset of the first sample byte.
   int64_t dataOffset = 44;
   // Bytes of sample data. Under the fixed rules the file size - 44, negative

@@ -7,9 +7,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 
 #include "GameSoundConversion.h"
+#include "WavDecoding.h"
 #include "WavLayout.h"
 #include "convert_support.h"
 
@@ -319,6 +321,44 @@ TEST(WavLayout, HeaderValuesAreCheckedBeforeUse) {
     EXPECT_EQ(l.dataSize, row.dataSize);
     EXPECT_EQ(l.frameSize, row.frameSize);
     EXPECT_EQ(l.formatTag, row.tag);
+  }
+}
+
+// Where "fmt " lies, which a system codec is given whole as the description
+// of the encoding, and where the sound of a compressed encoding ends.
+TEST(WavLayout, FmtChunkAndFramesOfSound) {
+  const Bytes d = Pattern(520);
+  // An IMA ADPCM "fmt " of 20 bytes: the common 16, the extension size 2 and
+  // the samples per block.
+  Bytes ima = Le(0x11, 2);
+  for (const Bytes& field : {Le(1, 2), Le(22050, 4), Le(11100, 4), Le(256, 2), Le(4, 2), Le(2, 2), Le(505, 2)})
+    Append(ima, field);
+  const Bytes imaFmt = Chunk("fmt ", ima);
+  const int64_t all = std::numeric_limits<int64_t>::max();
+  struct Row {
+    const char* name;
+    Bytes wav;
+    int64_t fmtOffset, fmtSize, frames;
+  };
+  const Row rows[] = {
+      {"compressed with fact", Riff({imaFmt, Chunk("fact", Le(900, 4)), Chunk("data", d)}), 20, 20, 900},
+      {"fmt after JUNK", Riff({Chunk("JUNK", Bytes(6, 0)), imaFmt, Chunk("fact", Le(7, 4)), Chunk("data", d)}), 34, 20,
+       7},
+      {"fact of 0 from a streaming writer", Riff({imaFmt, Chunk("fact", Le(0, 4)), Chunk("data", d)}), 20, 20, all},
+      {"compressed without fact", Riff({imaFmt, Chunk("data", d)}), 20, 20, all},
+      {"PCM keeps its data whatever fact says", Riff({Fmt({22050}), Chunk("fact", Le(3, 4)), Chunk("data", d)}), 20, 16,
+       all},
+      {"extensible", Riff({Fmt({44100, 2, 24, -1, true}), Chunk("data", d)}), 20, 40, all},
+      {"canonical 44-byte header", WavBytes(22050, d), 20, 16, all},
+      {"fixed rules: no data chunk", Riff({imaFmt, Chunk("fact", Le(900, 4))}), 0, 0, all},
+      {"fixed rules: not RIFF", Bytes(60, 'x'), 0, 0, all},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const TWavLayout l = ParseWavLayout(row.wav.data(), row.wav.size());
+    EXPECT_EQ(l.fmtOffset, row.fmtOffset);
+    EXPECT_EQ(l.fmtSize, row.fmtSize);
+    EXPECT_EQ(FramesOfSound(l), row.frames);
   }
 }
 

@@ -3,9 +3,11 @@
 # Linux program writes them (or, without it, as the strip and the halving
 # done by hand give them), the backup made once, the batch going on past a
 # failed pair, the exit codes, a WAV refused as its own game file, a
-# read-only game file refused, and names beyond ASCII.
+# read-only game file refused, names beyond ASCII, and the compressed
+# encodings decoded by the system's codecs.
 #   cli-under-wine.sh WINE-RUN PREFIX VANTREL.COM WORKDIR [LINUX-VANTREL]
 set -u
+here=$(cd "$(dirname "$0")" && pwd)
 run=$1 prefix=$2 program=$3 work=$4 linux=${5:-}
 rm -rf "$work" && mkdir -p "$work/win" "$work/linux" && cd "$work"
 failures=0
@@ -52,6 +54,38 @@ b = data('win/b44100.wav')[44:]
 halved = b''.join(b[i + 4:i + 8] for i in range(0, len(b) - 7, 8))
 assert data('win/two.16') in (halved, b''.join(b[i:i + 4] for i in range(0, len(b) - 7, 8))), 'two.16'
 PY
+fi
+
+# The compressed encodings, which this build decodes through the system's
+# codecs (ACM) and the Linux build through libsndfile: sox's WAVs in each, at
+# 44100 and 22050 Hz, mono and stereo (GSM 6.10 mono at 8000 Hz, the one form
+# a WAV holds it in), with a last block the sound fills part of and one it
+# fills whole; compressed-wavs.py says where wine's codecs differ and why.
+# Then WAVs cut inside their last block, with damaged blocks, and with a
+# block too small for its own header.
+acm() { python3 "$here/compressed-wavs.py" "$@"; }
+mkdir -p win/acm linux/acm
+if acm make win/acm && acm damage win/acm; then
+  for n in $(cat win/acm/damaged.txt); do printf 'old game file' > "win/acm/$n.16"; done
+  cp -a win/acm/. linux/acm/
+  acm_pairs=() damaged_pairs=()
+  for n in $(cat win/acm/pairs.txt); do acm_pairs+=("acm/$n.wav" "acm/$n.16"); done
+  for n in $(cat win/acm/damaged.txt); do damaged_pairs+=("acm/$n.wav" "acm/$n.16"); done
+  vantrel -q --yes --to-game "${acm_pairs[@]}" 2> err.txt || { fail "compressed WAVs: exit $?"; cat err.txt; }
+  vantrel -q --yes --to-game "${damaged_pairs[@]}" 2> damaged-err.txt
+  [ $? -le 1 ] || fail "damaged WAVs: exit $?"
+  if [ -n "$linux" ]; then
+    (cd linux && "$linux" -q --yes --to-game "${acm_pairs[@]}") || fail "the Linux program failed on compressed WAVs"
+    (cd linux && "$linux" -q --yes --to-game "${damaged_pairs[@]}" 2> /dev/null)
+    acm check win/acm linux/acm || fail "compressed WAVs differ from the Linux program's"
+    acm check-damaged win/acm damaged-err.txt linux/acm || fail "damaged compressed WAVs"
+  else
+    acm check win/acm || fail "compressed WAVs differ from sox's decoding"
+    echo "no Linux program: damaged compressed WAVs only checked for being refused or converted"
+    acm check-damaged win/acm damaged-err.txt || fail "damaged compressed WAVs"
+  fi
+else
+  fail "sox could not make the compressed WAVs"
 fi
 
 # The backup is made once: a second conversion keeps the first one.
