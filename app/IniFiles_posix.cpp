@@ -10,7 +10,10 @@
 
 #include "ErrnoCodes_posix.h"
 #include "Exceptions.h"
+#include "ErrorCodes.h"
 #include "FileChecks.h"
+#include "FileOpening.h"
+#include "FileReplacement.h"
 #include "IniFiles.h"
 #include "IniText.h"
 #include "PathUtils.h"
@@ -60,30 +63,17 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-// Replaces the file by a complete new one: written beside it and renamed over
-// it, so a failure part way leaves the old file whole.
-bool ReplaceByRename(const std::string& target, const std::string& data, const struct stat* old) {
-  std::string folder = ExtractFilePath(target);
-  std::string tmp = folder + "." + ExtractFileName(target) + ".XXXXXX";
-  const int fd = mkostemp(tmp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  mode_t mode;
-  if (old) {
-    mode = old->st_mode & 07777;
-    if (fchown(fd, old->st_uid, old->st_gid) != 0) {
-      // Another owner cannot be kept by an ordinary user; the file stays ours.
-    }
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  const bool ok = WriteAll(fd, data) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-  if (close(fd) != 0 || !ok || rename(tmp.c_str(), target.c_str()) != 0) {
-    unlink(tmp.c_str());
-    return false;
-  }
-  return true;
+// Replaces the file by a complete new one, written beside it, flushed and
+// renamed over it (the same replacement as the game file's), so a failure
+// or a crash part way leaves the old file whole. 0 or the platform code.
+int ReplaceByRename(const std::string& target, const std::string& data) {
+  TFileReplacement replacement(target);
+  int code = replacement.Create(TOpenAccess::Write);
+  if (code != 0) return code;
+  const int64_t put = WriteSome(replacement.Handle(), data.data(), static_cast<int64_t>(data.size()), &code);
+  if (put < 0) return code;
+  if (put < static_cast<int64_t>(data.size())) return ErrorCode::DiskFull;
+  return replacement.Commit(true);
 }
 
 // For a folder we may not create files in: rewrite the file where it is. The
@@ -97,10 +87,10 @@ bool ReplaceInPlace(const std::string& target, const std::string& data) {
   return close(fd) == 0 && ok;
 }
 
-bool StoreFile(const std::string& name, const std::string& data, bool exists, const struct stat& st) {
-  if (ReplaceByRename(name, data, exists ? &st : nullptr)) return true;
-  const int err = errno;
-  return exists && (err == EACCES || err == EPERM) && ReplaceInPlace(name, data);
+bool StoreFile(const std::string& name, const std::string& data, bool exists) {
+  const int code = ReplaceByRename(name, data);
+  if (code == 0) return true;
+  return exists && code == ErrorCode::AccessDenied && ReplaceInPlace(name, data);
 }
 
 // The file a write must change: the name itself, or the file its chain of
@@ -159,5 +149,5 @@ void TIniFile::WriteText(const std::string& section, const std::string& ident, c
     fail();
   }
 
-  if (!StoreFile(target, IniSplice(content, section, ident, value), exists, st)) fail();
+  if (!StoreFile(target, IniSplice(content, section, ident, value), exists)) fail();
 }

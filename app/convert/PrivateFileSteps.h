@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "FileReplacementSteps.h"
 #include "FileServices.h"
 
 // The temporary folder's root: $TMPDIR (without the delimiters that end it)
@@ -15,18 +16,11 @@ std::string TemporaryRoot();
 std::string MakePrivateFolder(const std::string& root);
 // Creates the new empty file path, exclusively and never through a link.
 int CreateNewEmptyFile(const std::string& path);
-// Removes a file or a folder; a missing one is no failure.
-int RemoveFileIfThere(const std::string& path);
+// Removes a folder; a missing one is no failure.
 int RemoveFolderIfThere(const std::string& path);
-// Gives the open new file 'h' what the file it replaces had: its
-// permission bits, owner and group as far as the user may (Linux); nothing
-// more on Windows, where the new file keeps the folder's inherited rights.
-int KeepAttributesOf(THandle h, const std::string& target);
 // Gives the copy 'out' the date and the permission bits or read-only
 // attribute of the open original 'in'.
 int KeepDateAndMode(THandle in, THandle out);
-// Renames the closed file 'path' over target, in one step.
-int PutInPlace(const std::string& path, const std::string& target);
 // Gives the closed file 'path' the name 'name' without replacing anything
 // there: 80 when something has that name. *moved says whether 'path' is gone
 // (a rename) or still there (a second name).

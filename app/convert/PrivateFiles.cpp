@@ -16,37 +16,9 @@
 
 namespace {
 
-// Attempts at a free hidden name before the folder is taken to refuse new files.
-constexpr int kNameAttempts = 100;
 constexpr size_t kCopyBuffer = 64 * 1024;
 
 [[noreturn]] void RaiseInOutError(int code) { throw EInOutError(InOutErrorMessage(code), code); }
-
-// The first bytes of name, at most 'most', never ending inside a UTF-8 character.
-std::string CutName(const std::string& name, size_t most) {
-  if (name.size() <= most) return name;
-  size_t end = most;
-  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
-  return name.substr(0, end);
-}
-
-// Creates a new hidden file beside target and watches it from the moment it
-// exists. The open file, or INVALID_HANDLE_VALUE with *code set.
-THandle CreateHiddenBeside(const std::string& target, TOpenAccess access, std::string& path, TRunFile& watched,
-                           int* code) {
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::string candidate = HiddenNameBeside(target, RandomSuffix());
-    TEndingSignalsHeld held;
-    const THandle h = OpenPlatformFile(candidate, access, TOpenSharing::ReadWrite, TOpenDisposition::CreateNew, code);
-    if (h == INVALID_HANDLE_VALUE && *code == ErrorCode::FileExists) continue;
-    if (h == INVALID_HANDLE_VALUE) return h;
-    watched.Watch(candidate);
-    path = candidate;
-    return h;
-  }
-  *code = ErrorCode::FileExists;
-  return INVALID_HANDLE_VALUE;
-}
 
 // Copies everything from in to out; 0 or the platform code of the failure.
 int CopyAll(THandle in, THandle out) {
@@ -63,25 +35,6 @@ int CopyAll(THandle in, THandle out) {
 }
 
 }  // namespace
-
-std::string RandomSuffix() {
-  static std::mt19937_64 generator{std::random_device{}()};
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(generator()));
-  return text;
-}
-
-std::string HiddenNameBeside(const std::string& target, const std::string& randomPart) {
-  const std::string folder = ExtractFilePath(target);
-  const std::string name = ExtractFileName(target);
-  const size_t longestName = LongestFileName();
-  const size_t longestPath = LongestPathName();
-  const size_t added = 2 + randomPart.size();
-  size_t most = longestName > added ? longestName - added : 0;
-  if (folder.size() + added + name.size() > longestPath)
-    most = std::min(most, folder.size() + added < longestPath ? longestPath - folder.size() - added : 0);
-  return folder + "." + CutName(name, most) + "." + randomPart;
-}
 
 THalvedFile::~THalvedFile() { Remove(); }
 
@@ -142,27 +95,18 @@ int THalvedFile::Remove() {
   return code;
 }
 
-TReplacement::~TReplacement() {
-  if (!committed_ && !path_.empty()) RemoveFileIfThere(path_);
-}
-
 void TReplacement::Create(TFileVar& f) {
-  int code = 0;
-  const THandle h = CreateHiddenBeside(target_, TOpenAccess::ReadWrite, path_, watched_, &code);
-  if (h == INVALID_HANDLE_VALUE) RaiseInOutError(code);
-  f.Name = path_;
-  f.Handle = h;
+  const int code = replacement_.Create(TOpenAccess::ReadWrite);
+  if (code != 0) RaiseInOutError(code);
+  f.Name = replacement_.Path();
+  f.Handle = replacement_.Release();
   f.State = TFileState::fmInOut;
   f.RecSize = 1;
-  code = KeepAttributesOf(h, target_);
-  if (code != 0) RaiseInOutError(code);
 }
 
 void TReplacement::Commit() {
-  const int code = PutInPlace(path_, target_);
+  const int code = replacement_.Commit(false);
   if (code != 0) RaiseInOutError(code);
-  committed_ = true;
-  watched_.Forget();
 }
 
 int MakeWholeBackup(const std::string& gameName, const std::string& backupName, TRunFile& madeBackup) {

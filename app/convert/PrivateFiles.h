@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CheckedFile.h"
+#include "FileReplacement.h"
 #include "RunCleanup.h"
 
 // The halved data of a 44100 Hz WAV: a file named after the WAV, created new
@@ -51,8 +52,7 @@ class THalvedFile {
 // destruction; closing the file variable is left to its owner.
 class TReplacement {
  public:
-  explicit TReplacement(std::string target) : target_(std::move(target)) {}
-  ~TReplacement();
+  explicit TReplacement(std::string target) : replacement_(std::move(target)) {}
   TReplacement(const TReplacement&) = delete;
   TReplacement& operator=(const TReplacement&) = delete;
 
@@ -67,10 +67,7 @@ class TReplacement {
   void Commit();
 
  private:
-  std::string target_;
-  std::string path_;
-  bool committed_ = false;
-  TRunFile watched_;
+  TFileReplacement replacement_;
 };
 
 // The first backup of a game file, whole or not at all: the game file is
@@ -85,10 +82,3 @@ class TReplacement {
 // own; the caller forgets it once the game file is replaced.
 int MakeWholeBackup(const std::string& gameName, const std::string& backupName, TRunFile& madeBackup);
 
-// A hidden name beside target, for a file of this run: "." + the target's
-// name + "." + randomPart. The name is cut (never the random part) so that it
-// stays within the longest name a folder takes, and the whole path within
-// the longest path, when the target's own does.
-std::string HiddenNameBeside(const std::string& target, const std::string& randomPart);
-// 16 hexadecimal digits, new for every call.
-std::string RandomSuffix();
