@@ -10,6 +10,7 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 add_subdirectory(include)
 add_subdirectory(framework)
 add_subdirectory(controls)
+add_subdirectory(mpegdll)
 add_subdirectory(mpegplay)
 add_subdirectory(app)
 

@@ -39,8 +39,11 @@ FrameHeader ParseFrameHeader(const unsigned char* p) {
   h.version = versionBits == 3 ? 0 : versionBits == 2 ? 1 : 2;
   h.layer = static_cast<int>(4 - layerBits);
   h.rate = kRates[h.version][rateIndex];
-  h.mono = ((v >> 6) & 3) == 3;
-  const long bitsPerSecond = kBitrates[h.version == 0 ? 0 : 1][h.layer - 1][bitrateIndex] * 1000L;
+  h.channelMode = static_cast<int>((v >> 6) & 3);
+  h.mono = h.channelMode == 3;
+  h.crc = ((v >> 16) & 1) == 0;
+  h.kbps = kBitrates[h.version == 0 ? 0 : 1][h.layer - 1][bitrateIndex];
+  const long bitsPerSecond = h.kbps * 1000L;
   const size_t padding = (v >> 9) & 1;
   if (h.layer == 1) {
     h.bytes = (static_cast<size_t>(12 * bitsPerSecond / h.rate) + padding) * 4;

@@ -17,6 +17,9 @@ struct FrameHeader {
   bool mono = false;
   size_t bytes = 0;  // the whole frame, header included
   int samples = 0;   // per channel
+  int kbps = 0;      // the bit rate the header gives
+  int channelMode = 0;  // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono
+  bool crc = false;     // a checksum follows the header
 
   // Frames of one stream: a chance match rarely agrees in all of these.
   bool SameKind(const FrameHeader& o) const {

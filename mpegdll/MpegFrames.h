@@ -37,6 +37,9 @@ struct MpegFrameIndex {
   int64_t audioEnd = -1;
   int channelMode = 0;  // the first frame's: 0 stereo, 1 joint, 2 dual channel, 3 mono
   int bitrateKbps = 0;  // the first audio frame's; the average when the stream's rate varies
+  // The info frame itself, bytes 0 when there is none: it is passed over,
+  // but it is one of the file's frames all the same.
+  MpegFrame info;
 
   // Gapless, as libmpg123 decodes by default: with a LAME tag, the first
   // delay + 529 samples and the last padding - 529 samples are not output;
@@ -45,4 +48,11 @@ struct MpegFrameIndex {
   int64_t OutputSamples() const;
 };
 
+// Damaged stretches are passed as the decoding passes them: a frame after
+// damage counts only when it is of the stream's kind and another frame
+// follows it. Parts of another kind joined on (files made from parts of two
+// rates) are indexed too, each frame with its own header: a decoder that
+// takes one format must look at `header` frame by frame. The first frame
+// must start within 64 KiB after the leading tags, or no file is taken for
+// MPEG audio.
 MpegFrameIndex IndexFrames(ReadAtFn read, void* source, int64_t fileBytes);

@@ -26,11 +26,15 @@ noise() {
   LC_ALL=C awk -v n="$1" -v seed="$2" 'BEGIN { srand(seed); for (i = 0; i < n; i++) printf "%c", int(rand() * 256) }' < /dev/null
 }
 
-# NAME [MPG123-ARGUMENTS]
+# NAME [MPG123-ARGUMENTS]: NAME.ref.wav, and NAME.frames, the number of
+# frames mpg123 decodes (the last progress line, "> done+left", adds up to it).
 reference() {
   name=$1
   shift
   mpg123 -q "$@" -w "$name.ref.wav" "$name.mp3"
+  mpg123 -t -v "$@" "$name.mp3" 2>&1 | tr '\r' '\n' | sed -n 's/^> *\([0-9]*\)+\([0-9]*\) .*/\1 \2/p' | tail -n 1 |
+    awk '{ print $1 + $2 }' > "$name.frames"
+  test -s "$name.ref.wav" && test -s "$name.frames"
 }
 
 mp3 Stereo44100Cbr128 44100 2 3 -b 128
@@ -59,6 +63,12 @@ done
 # mpg123 gives up at damage after 1 KiB; the library looks for the next frame
 # as far as it must, so its reference is mpg123 told to do the same.
 reference DamagedMiddle --resync-limit -1
+
+# Zeros over the headers of four frames in the middle. (mpg123 is no
+# reference here: after the zeros it takes a chance match in the sound for a
+# frame of another rate and stops writing its WAV there.)
+cp Stereo44100Cbr128.mp3 ZerosOverFrames.mp3
+dd if=/dev/zero of=ZerosOverFrames.mp3 bs=1 seek=15000 count=1500 conv=notrunc 2>/dev/null
 
 # A stream cut in the middle of a frame (an interrupted download).
 size=$(wc -c < Stereo44100Cbr128.mp3)
