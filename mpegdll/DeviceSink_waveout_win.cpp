@@ -124,15 +124,17 @@ bool WaveOutSink::Submit() {
 bool WaveOutSink::Write(const unsigned char* pcm, size_t bytes) {
   if (failed_ || !out_) return false;
   while (bytes > 0) {
-    if (fill_ == 0 && !WaitFree(next_)) return !(failed_ = true);
+    if (fill_ == 0 && !WaitFree(next_)) break;
     const size_t n = bufferBytes_ - fill_ < bytes ? bufferBytes_ - fill_ : bytes;
     std::memcpy(memory_[next_].data() + fill_, pcm, n);
     fill_ += n;
     pcm += n;
     bytes -= n;
-    if (fill_ == bufferBytes_ && !Submit()) return !(failed_ = true);
+    if (fill_ == bufferBytes_ && !Submit()) break;
   }
-  return true;
+  // What was not taken is lost: the output has failed.
+  failed_ = bytes > 0;
+  return !failed_;
 }
 
 // What is filled is queued, then every buffer is waited for.

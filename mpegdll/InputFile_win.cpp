@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <climits>
-
 #include "InputFile.h"
 #include "Wide_win.h"
 
