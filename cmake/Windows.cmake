@@ -1,6 +1,7 @@
 # The Windows build: the shared rules with their Windows files, the command
-# line vantrel.com, and the tests run under wine. No Qt and no third-party
-# library: Debian has none for MinGW, and Windows has the services.
+# line vantrel.com, the decoder library mpegdll.dll, and the tests run under
+# wine. No Qt and no third-party library: Debian has none for MinGW, and
+# Windows has the services.
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0A00 _WIN32_WINNT=0x0A00)
 # The programs import only DLLs Windows itself has: the C++ run-time and the
 # threads library go into each program.

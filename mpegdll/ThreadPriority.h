@@ -3,7 +3,8 @@
 // priority levels of its original platform:
 //   -15 idle, -2 lowest, -1 below normal, 0 normal, 1 above normal,
 //   2 highest, 15 time critical.
-// Here they become, for the calling thread only:
+// On Windows they are the system's own values, and any other value becomes
+// the nearest of the seven. On Linux they become, for the calling thread only:
 //   -15 (and anything below -2)  SCHED_IDLE (niceness 19 where refused)
 //   -2 / -1 / 0 / 1 / 2          niceness of the thread + 10 / + 5 / 0 / - 5 / - 10
 //   15 (and anything above 2)    niceness -20

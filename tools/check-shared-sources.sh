@@ -7,8 +7,7 @@
 # named after a Linux library (Name_sndfile, Name_soxr, Name_mpg123,
 # Name_out123), the Linux media service mci/ (a Linux face as a whole but for
 # the names and the service interface the players include), and the toolkit
-# files listed below, which still wait for their rules to move out. The
-# decoder library's files are shared by the same names as the rest.
+# files listed below, which still wait for their rules to move out.
 set -eu
 cd "$(dirname "$0")/.."
 CXX=${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
@@ -21,7 +20,8 @@ controls/Gauges.h controls/Gauges.cpp controls/MPlayer.h controls/MPlayer.cpp co
 framework/OpticalDisc.h
 "
 SHARED=$(ls app/*.h app/*.cpp app/convert/*.h app/convert/*.cpp app/cli/*.h app/cli/*.cpp framework/*.h \
-  framework/*.cpp controls/*.h controls/*.cpp mpegplay/*.h mpegplay/*.cpp mpegdll/*.h mpegdll/*.cpp include/Pcm16.h mci/MciNames.h mci/MciService.h |
+  framework/*.cpp controls/*.h controls/*.cpp mpegplay/*.h mpegplay/*.cpp mpegdll/*.h mpegdll/*.cpp include/Pcm16.h \
+  mci/MciNames.h mci/MciService.h |
   grep -vE '_(posix|win|qt|sndfile|soxr|mpg123|out123)\.(h|cpp)$' |
   grep -vxF -f <(printf '%s\n' $TOOLKIT_FILES) || true)
 FLAGS="-std=c++17 -fsyntax-only -Wall -Wextra -Werror -DVANTREL_VERSION=\"0\" -Iapp -Iapp/convert -Iapp/cli
@@ -37,6 +37,11 @@ for f in $SHARED; do
   # POSIX headers are caught by name.
   if grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(unistd|fcntl|pwd|dirent|poll|dlfcn|pthread|termios|sys/|Q|mpg123|out123|sndfile)' "$f"; then
     echo "$f: a shared file includes a POSIX, Qt or Linux-library header" >&2
+    status=1
+  fi
+  # Nor a Windows one: the cross compiler would take it without a word.
+  if grep -niE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](windows|mmsystem|mmreg|msacm|winbase|winnt|Win32_win)\.h' "$f"; then
+    echo "$f: a shared file includes a Windows header" >&2
     status=1
   fi
   # A header goes in through -include: compiled as the main file, its

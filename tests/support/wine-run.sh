@@ -38,4 +38,7 @@ status=0
 "$wine" "$@" > "$out" 2> "$err" || status=$?
 cat "$out"
 cat "$err" >&2
+# A program that crashed is handed to wine's debugger, which ends it with
+# the code 0: a crash in the middle of a test program would pass.
+if [ "$status" -eq 0 ] && grep -q '^wine: Unhandled' "$err"; then status=1; fi
 exit $status
