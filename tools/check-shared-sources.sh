@@ -6,7 +6,7 @@
 # program's folders except the faces, Name_posix, Name_win, Name_qt and those
 # named after a Linux library (Name_sndfile, Name_soxr, Name_mpg123,
 # Name_out123), the Linux media service mci/ (a Linux face as a whole but for
-# the names and the service interface the players include) and the decoder
+# its names, which the shared player's device compiles against here) and the decoder
 # library mpegdll/ (a Linux face as a whole for now), and the toolkit files listed below, which
 # still wait for their rules to move out.
 set -eu
@@ -21,7 +21,7 @@ controls/Gauges.h controls/Gauges.cpp controls/MPlayer.h controls/MPlayer.cpp co
 framework/OpticalDisc.h
 "
 SHARED=$(ls app/*.h app/*.cpp app/convert/*.h app/convert/*.cpp app/cli/*.h app/cli/*.cpp framework/*.h \
-  framework/*.cpp controls/*.h controls/*.cpp mpegplay/*.h mpegplay/*.cpp include/Pcm16.h mci/MciNames.h mci/MciService.h |
+  framework/*.cpp controls/*.h controls/*.cpp mpegplay/*.h mpegplay/*.cpp include/Pcm16.h include/MciService.h mci/MciNames.h |
   grep -vE '_(posix|win|qt|sndfile|soxr|mpg123|out123)\.(h|cpp)$' |
   grep -vxF -f <(printf '%s\n' $TOOLKIT_FILES) || true)
 FLAGS="-std=c++17 -fsyntax-only -Wall -Wextra -Werror -DVANTREL_VERSION=\"0\" -Iapp -Iapp/convert -Iapp/cli
