@@ -6,7 +6,8 @@
 # program's folders except the faces, Name_posix, Name_win, Name_qt and those
 # named after a Linux library (Name_sndfile, Name_soxr, Name_mpg123,
 # Name_out123), the Linux media service mci/ (a Linux face as a whole but for
-# its names, which the shared player's device compiles against here) and the decoder
+# its names, which the shared player's device compiles against here; the
+# Windows build has the system's own, controls/win32/MciNames.h) and the decoder
 # library mpegdll/ (a Linux face as a whole for now), and the toolkit files listed below, which
 # still wait for their rules to move out.
 set -eu
