@@ -10,6 +10,8 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 add_subdirectory(include)
 add_subdirectory(framework)
+# The controls' shared pictures, and the media player's device on the
+# system's MCI (winmm) with a message-only window for its reports.
 add_subdirectory(controls)
 add_subdirectory(mpegdll)
 add_subdirectory(mpegplay)

@@ -1,28 +1,17 @@
-// TMediaPlayer's device side: the media service commands, the one-shot
-// requests, status queries, completion reports and the automatic enabling of
-// the buttons. The button row is drawn and driven in MPlayerButtonRow.cpp.
+// TMediaPlayer's device side on Qt: the shared device owned by the widget, the
+// completion report arriving as an event, and the display widget. The button
+// row is drawn and driven in MPlayerButtonRow.cpp.
 #include "MPlayer.h"
 
-#include <vector>
-
 #include "Application.h"
-
-namespace {
-
-const char* const kNoDevice = "Aucun périphérique MCI ouvert";
-const char* const kUnknownError = "Code d'erreur inconnu";
-
-const char* const kDeviceTypeNames[] = {
-    "",        "AVIVideo", "CDAudio",   "DAT", "DigitalVideo", "MMMovie",   "Other",
-    "Overlay", "Scanner",  "Sequencer", "VCR", "Videodisc",    "WaveAudio",
-};
-
-}  // namespace
+#include "Mci.h"
 
 // ---------------------------------------------------------------------------
 // Construction
 
-TMediaPlayer::TMediaPlayer(QWidget* owner) : QWidget(owner), service_(&DefaultMciService()) {
+TMediaPlayer::TMediaPlayer(QWidget* owner) : QWidget(owner), device_(*this) {
+  // The service posts completion reports to this object (customEvent).
+  device_.SetNotifyCallback(reinterpret_cast<uintptr_t>(static_cast<QObject*>(this)));
   setAttribute(Qt::WA_OpaquePaintEvent);
   LoadGlyphs();
   for (TMPButton& b : buttons_) {
@@ -34,57 +23,16 @@ TMediaPlayer::TMediaPlayer(QWidget* owner) : QWidget(owner), service_(&DefaultMc
   SetTabStop(true);
 }
 
-TMediaPlayer::~TMediaPlayer() {
-  if (deviceId_ != 0) {
-    MCI_GENERIC_PARMS params{};
-    service_->SendCommand(deviceId_, MCI_CLOSE, MCI_WAIT, &params);
-  }
-}
+TMediaPlayer::~TMediaPlayer() = default;
 
-void TMediaPlayer::SetMciService(IMciService* service) { service_ = service ? service : &DefaultMciService(); }
+void TMediaPlayer::SetMciService(IMciService* service) { device_.SetMciService(service); }
 
 void TMediaPlayer::Loaded() {
-  if (autoOpen_) Open();
+  if (device_.AutoOpen()) Open();
 }
 
 // ---------------------------------------------------------------------------
-// Button command dispatch and automatic enabling
-
-void TMediaPlayer::ClickDispatch() {
-  bool doDefault = true;
-  DoClick(pressedButton_, doDefault);
-  if (!doDefault) return;
-  switch (pressedButton_) {
-    case btPlay:
-      Play();
-      break;
-    case btPause:
-      Pause();
-      break;
-    case btStop:
-      Stop();
-      break;
-    case btNext:
-      Next();
-      break;
-    case btPrev:
-      Prev();
-      break;
-    case btStep:
-      Step();
-      break;
-    case btBack:
-      Back();
-      break;
-    case btRecord:
-      Record();
-      break;
-    case btEject:
-      Eject();
-      break;
-  }
-  DoPostClick(pressedButton_);
-}
+// The steps a control may override
 
 void TMediaPlayer::DoClick(TMPBtnType button, bool& doDefault) {
   if (OnClick) OnClick(this, button, doDefault);
@@ -98,27 +46,7 @@ void TMediaPlayer::DoNotify() {
   if (OnNotify) OnNotify(this);
 }
 
-void TMediaPlayer::UpdateAutoButtons(TMPBtnType button) {
-  switch (button) {
-    case btPlay:
-    case btRecord:
-      autoButtons_ = autoButtons_ - TButtonSet{btPlay, btRecord} + TButtonSet{btPause, btStop};
-      break;
-    case btPause:
-      if (canPlay_) autoButtons_.Include(btPlay);
-      if (canRecord_) autoButtons_.Include(btRecord);
-      break;
-    default:
-      RestoreAfterStop();
-      break;
-  }
-}
-
-void TMediaPlayer::RestoreAfterStop() {
-  if (canPlay_) autoButtons_.Include(btPlay);
-  if (canRecord_) autoButtons_.Include(btRecord);
-  autoButtons_ = autoButtons_ - TButtonSet{btPause, btStop};
-}
+void TMediaPlayer::UpdateAutoButtons(TMPBtnType button) { device_.UpdateAutoButtons(button); }
 
 // ---------------------------------------------------------------------------
 // Completion report
@@ -127,354 +55,15 @@ void TMediaPlayer::customEvent(QEvent* event) {
   if (event->type() != MciNotifyEventType()) return QWidget::customEvent(event);
   const auto* notify = static_cast<TMciNotifyEvent*>(event);
   const uint32_t code = static_cast<uint32_t>(notify->wParam());
-  Guarded([&] { HandleNotify(code); });
-}
-
-void TMediaPlayer::HandleNotify(uint32_t code) {
-  if (autoEnable_ && Mode() == mdStopped) {
-    RestoreAfterStop();
-    DrawAutoButtons();
-  }
-  switch (code) {
-    case MCI_NOTIFY_SUCCESSFUL:
-      notifyResult_ = nrSuccessful;
-      break;
-    case MCI_NOTIFY_SUPERSEDED:
-      notifyResult_ = nrSuperseded;
-      break;
-    case MCI_NOTIFY_ABORTED:
-      notifyResult_ = nrAborted;
-      break;
-    case MCI_NOTIFY_FAILURE:
-      notifyResult_ = nrFailure;
-      break;
-    default:
-      break;
-  }
-  DoNotify();
-}
-
-// ---------------------------------------------------------------------------
-// Commands
-
-void TMediaPlayer::SetNotify(bool value) {
-  notify_ = value;
-  notifyRequested_ = true;
-}
-
-void TMediaPlayer::SetStartFrom(int32_t value) {
-  startFrom_ = value;
-  startRequested_ = true;
-}
-
-uint32_t TMediaPlayer::WaitFlags() {
-  uint32_t flags = MCI_WAIT;
-  if (notifyRequested_) {
-    if (notify_) flags |= MCI_NOTIFY;
-    notifyRequested_ = false;
-  }
-  return flags;
-}
-
-uint32_t TMediaPlayer::NotifyFlags(bool consume) {
-  uint32_t flags = MCI_NOTIFY;
-  if (notifyRequested_) {
-    flags = notify_ ? MCI_NOTIFY : 0;
-    if (consume) notifyRequested_ = false;
-  }
-  return flags;
-}
-
-uint32_t TMediaPlayer::TakeStartFrom(uint32_t& from) {
-  if (!startRequested_) return 0;
-  from = static_cast<uint32_t>(startFrom_);
-  startRequested_ = false;
-  return MCI_FROM;
-}
-
-void TMediaPlayer::CheckOpen() const {
-  if (!open_) throw EMCIDeviceError(kNoDevice);
-}
-
-MCIERROR TMediaPlayer::Send(uint32_t message, uint32_t flags, void* params, bool storeError) {
-  lastCommandFlags_ = flags;
-  const MCIERROR result = service_->SendCommand(message == MCI_OPEN ? 0 : deviceId_, message, flags, params);
-  if (storeError) lastError_ = result;
-  return result;
-}
-
-void TMediaPlayer::Open() {
-  if (open_) Close();
-  uint32_t flags = WaitFlags() | MCI_OPEN_ELEMENT;
-  MCI_OPEN_PARMS params{};
-  params.dwCallback = Callback();
-  if (deviceType_ != dtAutoSelect) {
-    flags |= MCI_OPEN_TYPE;
-    params.lpstrDeviceType = kDeviceTypeNames[deviceType_];
-  }
-  if (shareable_) flags |= MCI_OPEN_SHAREABLE;
-  params.lpstrElementName = fileName_.c_str();
-  if (Send(MCI_OPEN, flags, &params) != 0) throw EMCIDeviceError(ErrorText());
-
-  open_ = true;
-  deviceId_ = static_cast<uint16_t>(params.wDeviceID & 0xFFFF);
-  stepFrames_ = Length() / 10;
-  QueryCapabilities();
-  if (hasVideo_) {
-    SetDisplay(display_);
-    QueryDisplayRect(MCI_ANIM_WHERE_DESTINATION);
-  }
-  if (deviceType_ == dtCDAudio || deviceType_ == dtVideodisc) SetTimeFormat(MCI_FORMAT_TMSF);
-
-  autoButtons_ = TButtonSet{btNext, btPrev};
-  if (canStep_) autoButtons_ = autoButtons_ + TButtonSet{btStep, btBack};
-  if (canPlay_) autoButtons_.Include(btPlay);
-  if (canRecord_) autoButtons_.Include(btRecord);
-  if (canEject_) autoButtons_.Include(btEject);
-  if (Mode() == mdPlaying) UpdateAutoButtons(btPlay);
-  DrawAutoButtons();
-}
-
-void TMediaPlayer::QueryCapabilities() {
-  // Describes the device now open, not every device opened before it.
-  capabilities_ = TMPDevCapsSet{};
-  auto query = [&](uint32_t item) {
-    MCI_GETDEVCAPS_PARMS params{};
-    params.dwCallback = Callback();
-    params.dwItem = item;
-    Send(MCI_GETDEVCAPS, MCI_WAIT | MCI_GETDEVCAPS_ITEM, &params, false);
-    return static_cast<uint32_t>(params.dwReturn);
-  };
-  canPlay_ = query(MCI_GETDEVCAPS_CAN_PLAY) != 0;
-  if (canPlay_) capabilities_.Include(capCanPlay);
-  canRecord_ = query(MCI_GETDEVCAPS_CAN_RECORD) != 0;
-  if (canRecord_) capabilities_.Include(capCanRecord);
-  canEject_ = query(MCI_GETDEVCAPS_CAN_EJECT) != 0;
-  if (canEject_) capabilities_.Include(capCanEject);
-  hasVideo_ = query(MCI_GETDEVCAPS_HAS_VIDEO) != 0;
-  if (hasVideo_) capabilities_.Include(capUsesWindow);
-  const uint32_t type = query(MCI_GETDEVCAPS_DEVICE_TYPE);
-  canStep_ = type == MCI_DEVTYPE_ANIMATION || type == MCI_DEVTYPE_DIGITAL_VIDEO || type == MCI_DEVTYPE_OVERLAY ||
-             type == MCI_DEVTYPE_VCR;
-  if (canStep_) capabilities_.Include(capCanStep);
-  QueryDisplayRect(MCI_ANIM_WHERE_SOURCE);
-}
-
-void TMediaPlayer::QueryDisplayRect(uint32_t where) {
-  MCI_ANIM_RECT_PARMS params{};
-  params.dwCallback = Callback();
-  Send(MCI_WHERE, MCI_WAIT | where, &params);
-  displayWidth_ = params.rc.right - params.rc.left;
-  displayHeight_ = params.rc.bottom - params.rc.top;
-}
-
-void TMediaPlayer::Close() {
-  if (deviceId_ == 0) return;
-  MCI_GENERIC_PARMS params{};
-  params.dwCallback = Callback();
-  if (Send(MCI_CLOSE, WaitFlags(), &params) != 0) return;
-  open_ = false;
-  deviceId_ = 0;
-  autoButtons_ = TButtonSet{};
-  DrawAutoButtons();
-}
-
-void TMediaPlayer::Play() {
-  CheckOpen();
-  if (autoRewind_ && !startRequested_ && Position() == Length()) Rewind();
-  MCI_PLAY_PARMS params{};
-  params.dwCallback = Callback();
-  const uint32_t flags = NotifyFlags(true) | TakeStartFrom(params.dwFrom);
-  Send(MCI_PLAY, flags, &params);
-}
-
-void TMediaPlayer::Record() {
-  CheckOpen();
-  MCI_RECORD_PARMS params{};
-  params.dwCallback = Callback();
-  const uint32_t flags = NotifyFlags(true) | TakeStartFrom(params.dwFrom);
-  Send(MCI_RECORD, flags, &params);
-}
-
-void TMediaPlayer::Stop() {
-  CheckOpen();
-  MCI_GENERIC_PARMS params{};
-  params.dwCallback = Callback();
-  Send(MCI_STOP, WaitFlags(), &params);
-}
-
-void TMediaPlayer::Pause() {
-  CheckOpen();
-  const TMPModes mode = Mode();
-  MCI_GENERIC_PARMS params{};
-  params.dwCallback = Callback();
-  if (mode == mdPlaying) {
-    Send(MCI_PAUSE, WaitFlags(), &params);
-  } else if (mode == mdPaused) {
-    if (Send(MCI_RESUME, NotifyFlags(false), &params) != 0)
-      Play();
-    else
-      notifyRequested_ = false;
-  }
-}
-
-void TMediaPlayer::Next() {
-  CheckOpen();
-  uint32_t flags = WaitFlags();
-  MCI_SEEK_PARMS params{};
-  params.dwCallback = Callback();
-  if (TimeFormat() == MCI_FORMAT_TMSF) {
-    const int32_t track = Position() & 0xFF;
-    const int32_t count = TrackCount();
-    const int32_t target = track == count ? count : track + 1;
-    if (Mode() == mdPlaying) {
-      SetStartFrom(TrackStart(target));
-      Play();
-      pressedButton_ = btPlay;
-      return;
-    }
-    flags |= MCI_TO;
-    params.dwTo = static_cast<uint32_t>(TrackStart(target));
-  } else {
-    flags |= MCI_SEEK_TO_END;
-  }
-  Send(MCI_SEEK, flags, &params);
-}
-
-void TMediaPlayer::Prev() {
-  CheckOpen();
-  uint32_t flags = WaitFlags();
-  MCI_SEEK_PARMS params{};
-  params.dwCallback = Callback();
-  if (TimeFormat() == MCI_FORMAT_TMSF) {
-    const uint32_t p = static_cast<uint32_t>(Position());
-    const int32_t track = p & 0xFF;
-    const uint32_t s = static_cast<uint32_t>(TrackStart(track));
-    // Within the first second of a track the button goes to the track before.
-    const bool atTrackStart = ((p >> 8) & 0xFF) == ((s >> 8) & 0xFF) && ((p >> 16) & 0xFF) == ((s >> 16) & 0xFF);
-    const uint32_t target = track != 1 && atTrackStart ? static_cast<uint32_t>(TrackStart(track - 1)) : s;
-    if (Mode() == mdPlaying) {
-      SetStartFrom(static_cast<int32_t>(target));
-      Play();
-      pressedButton_ = btPlay;
-      return;
-    }
-    flags |= MCI_TO;
-    params.dwTo = target;
-  } else {
-    flags |= MCI_SEEK_TO_START;
-  }
-  Send(MCI_SEEK, flags, &params);
-}
-
-void TMediaPlayer::Step() {
-  CheckOpen();
-  if (!hasVideo_) return;
-  if (autoRewind_ && Position() == Length()) Rewind();
-  MCI_ANIM_STEP_PARMS params{};
-  params.dwCallback = Callback();
-  params.dwFrames = static_cast<uint32_t>(stepFrames_);
-  Send(MCI_STEP, WaitFlags() | MCI_ANIM_STEP_FRAMES, &params);
-}
-
-void TMediaPlayer::Back() {
-  CheckOpen();
-  if (!hasVideo_) return;
-  MCI_ANIM_STEP_PARMS params{};
-  params.dwCallback = Callback();
-  params.dwFrames = static_cast<uint32_t>(stepFrames_);
-  Send(MCI_STEP, WaitFlags() | MCI_ANIM_STEP_REVERSE | MCI_ANIM_STEP_FRAMES, &params);
-}
-
-void TMediaPlayer::Eject() {
-  CheckOpen();
-  if (!canEject_) return;
-  MCI_SET_PARMS params{};
-  params.dwCallback = Callback();
-  Send(MCI_SET, WaitFlags() | MCI_SET_DOOR_OPEN, &params);
-}
-
-void TMediaPlayer::Rewind() {
-  CheckOpen();
-  MCI_SEEK_PARMS params{};
-  params.dwCallback = Callback();
-  Send(MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_START, &params, false);
-}
-
-// ---------------------------------------------------------------------------
-// Status
-
-uint32_t TMediaPlayer::Status(uint32_t item, bool* ok) {
-  MCI_STATUS_PARMS params{};
-  params.dwCallback = Callback();
-  params.dwItem = item;
-  const MCIERROR result = Send(MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM, &params);
-  if (ok) *ok = result == 0;
-  return static_cast<uint32_t>(params.dwReturn);
-}
-
-int32_t TMediaPlayer::Length() {
-  CheckOpen();
-  return static_cast<int32_t>(Status(MCI_STATUS_LENGTH));
-}
-
-int32_t TMediaPlayer::Position() {
-  bool ok = false;
-  const uint32_t value = Status(MCI_STATUS_POSITION, &ok);
-  return ok ? static_cast<int32_t>(value) : 0;
-}
-
-int32_t TMediaPlayer::TrackCount() {
-  CheckOpen();
-  return static_cast<int32_t>(Status(MCI_STATUS_NUMBER_OF_TRACKS));
-}
-
-TMPModes TMediaPlayer::Mode() {
-  bool ok = false;
-  const uint32_t value = Status(MCI_STATUS_MODE, &ok);
-  // An unanswered query reads as "not ready" rather than as a byte out of range.
-  if (!ok) return mdNotReady;
-  return static_cast<TMPModes>(static_cast<uint8_t>((value & 0xFF) - 12));
-}
-
-uint32_t TMediaPlayer::TimeFormat() {
-  CheckOpen();
-  return Status(MCI_STATUS_TIME_FORMAT) & 0xFF;
-}
-
-int32_t TMediaPlayer::TrackStart(int32_t track) {
-  MCI_STATUS_PARMS params{};
-  params.dwCallback = Callback();
-  params.dwItem = MCI_STATUS_POSITION;
-  params.dwTrack = static_cast<uint32_t>(track);
-  Send(MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM | MCI_TRACK, &params, false);
-  return static_cast<int32_t>(params.dwReturn);
-}
-
-void TMediaPlayer::SetTimeFormat(uint32_t value) {
-  MCI_SET_PARMS params{};
-  params.dwTimeFormat = value;
-  Send(MCI_SET, MCI_NOTIFY | MCI_SET_TIME_FORMAT, &params);
-}
-
-std::string TMediaPlayer::ErrorText() {
-  std::vector<char> buffer(4096, '\0');
-  if (service_->GetErrorString(lastError_, buffer.data(), static_cast<uint32_t>(buffer.size()))) {
-    buffer.back() = '\0';
-    return std::string(buffer.data());
-  }
-  return kUnknownError;
+  Guarded([&] { device_.MciNotify(code); });
 }
 
 // ---------------------------------------------------------------------------
 // Display window
 
 void TMediaPlayer::SetDisplay(QWidget* value) {
-  if (value != nullptr && open_ && hasVideo_) {
-    MCI_ANIM_WINDOW_PARMS params{};
-    params.dwCallback = Callback();
-    params.hWnd = static_cast<uintptr_t>(value->winId());
-    if (Send(MCI_WINDOW, MCI_WAIT | MCI_ANIM_WINDOW_HWND, &params) != 0) value = nullptr;
+  if (value != nullptr && device_.UsesDisplay()) {
+    if (device_.SendDisplayWindow(static_cast<uintptr_t>(value->winId())) != 0) value = nullptr;
   }
   if (display_ != nullptr && display_ != value) disconnect(display_, &QObject::destroyed, this, nullptr);
   display_ = value;
@@ -486,12 +75,7 @@ void TMediaPlayer::SetDisplay(QWidget* value) {
 void TMediaPlayer::DisplayRemoved(QObject* removed) {
   if (removed != display_) return;
   Guarded([&] {
-    if (open_ && hasVideo_) {
-      MCI_ANIM_WINDOW_PARMS params{};
-      params.dwCallback = Callback();
-      params.hWnd = 0;
-      Send(MCI_WINDOW, MCI_WAIT | MCI_ANIM_WINDOW_HWND, &params);
-    }
+    if (device_.UsesDisplay()) device_.SendDisplayWindow(0);
     display_ = nullptr;
   });
 }

@@ -2,22 +2,24 @@
 // TMediaPlayer: a control that drives one device of the media control service
 // (mci/) and shows a row of up to nine transport buttons.
 //
-// Device side: Open/Close and the transport operations send the service's
-// commands with the flags built from two one-shot requests (Notify and
-// StartFrom), keep the last error code, and turn the service's completion
-// report into OnNotify. Button side: a row of cells drawn by the control itself,
-// three glyphs per button (enabled, disabled, coloured), pressed with the mouse
-// or with Space, focus moved with the arrow keys; a press runs the button's
-// operation through OnClick/OnPostClick and, while AutoEnable is on, dims the
-// buttons that make no sense in the device's new state.
+// Device side: the shared TMediaPlayerDevice (MediaPlayerDevice.h) sends the
+// service's commands with the flags built from the one-shot Notify and
+// StartFrom requests, keeps the last error code, and turns the service's
+// completion report into OnNotify; this control owns one and passes its
+// operations on. Button side: a row of cells drawn by the control itself,
+// three glyphs per button (enabled, disabled, coloured), pressed with the
+// mouse or with Space, focus moved with the arrow keys; a press runs the
+// button's operation through OnClick/OnPostClick and, while AutoEnable is on,
+// dims the buttons that make no sense in the device's new state.
 //
 // Everything runs on the GUI thread. The service reports completion by posting
-// an event to this object; no OnNotify ever runs inside a command.
+// an event to this object, which hands it to the device; no OnNotify ever runs
+// inside a command.
 //
-// MPlayer.cpp holds the device side, MPlayerButtonRow.cpp the button row's
-// face: its rules and pixels are in ButtonRowPicture, shared with the Windows
-// build. The commands drive the control through IMediaPlayer
-// (MediaPlayerPort.h).
+// MPlayer.cpp holds the Qt face of the device side (the completion event, the
+// display widget), MPlayerButtonRow.cpp the button row's face: its rules and
+// pixels are in ButtonRowPicture, shared with the Windows build. The commands
+// drive the control through IMediaPlayer (MediaPlayerPort.h).
 
 #include <QImage>
 #include <QRect>
@@ -28,38 +30,8 @@
 #include <string>
 
 #include "ButtonRowPicture.h"
-#include "Exceptions.h"
-#include "Mci.h"
+#include "MediaPlayerDevice.h"
 #include "MediaPlayerPort.h"
-#include "Sets.h"
-
-using TButtonSet = TSet<TMPBtnType>;
-
-enum TMPDeviceTypes : uint8_t {
-  dtAutoSelect,
-  dtAVIVideo,
-  dtCDAudio,
-  dtDAT,
-  dtDigitalVideo,
-  dtMMMovie,
-  dtOther,
-  dtOverlay,
-  dtScanner,
-  dtSequencer,
-  dtVCR,
-  dtVideodisc,
-  dtWaveAudio
-};
-
-enum TMPDevCapsValues : uint8_t { capCanStep, capCanEject, capCanPlay, capCanRecord, capUsesWindow };
-using TMPDevCapsSet = TSet<TMPDevCapsValues>;
-
-// The device refused to open, or an operation needed an open device.
-class EMCIDeviceError : public Exception {
- public:
-  using Exception::Exception;
-  const char* ClassName() const override { return "EMCIDeviceError"; }
-};
 
 class TMediaPlayer;
 // OnClick: set DoDefault to false to skip the button's operation (and OnPostClick).
@@ -67,11 +39,11 @@ using EMPNotify = std::function<void(TMediaPlayer* Sender, TMPBtnType Button, bo
 using EMPPostNotify = std::function<void(TMediaPlayer* Sender, TMPBtnType Button)>;
 using TMPNotifyEvent = std::function<void(TMediaPlayer* Sender)>;
 
-class TMediaPlayer : public QWidget, public IMediaPlayer {
+class TMediaPlayer : public QWidget, public IMediaPlayer, private IMediaPlayerOwner {
   Q_OBJECT
 
  public:
-  static constexpr TButtonSet AllButtons = TButtonSet::FromBits(0x1FF);
+  static constexpr TButtonSet AllButtons = TMediaPlayerDevice::AllButtons;
 
   explicit TMediaPlayer(QWidget* owner = nullptr);
   // Closes an open device (result ignored).
@@ -100,21 +72,21 @@ class TMediaPlayer : public QWidget, public IMediaPlayer {
   void SetEnabledButtons(TButtonSet value);
   TButtonSet VisibleButtons() const { return visibleButtons_; }
   void SetVisibleButtons(TButtonSet value);
-  bool AutoEnable() const { return autoEnable_; }
+  bool AutoEnable() const { return device_.AutoEnable(); }
   void SetAutoEnable(bool value);
-  bool AutoOpen() const { return autoOpen_; }
-  void SetAutoOpen(bool value) { autoOpen_ = value; }
-  bool AutoRewind() const { return autoRewind_; }
-  void SetAutoRewind(bool value) { autoRewind_ = value; }
-  TMPDeviceTypes DeviceType() const { return deviceType_; }
+  bool AutoOpen() const { return device_.AutoOpen(); }
+  void SetAutoOpen(bool value) { device_.SetAutoOpen(value); }
+  bool AutoRewind() const { return device_.AutoRewind(); }
+  void SetAutoRewind(bool value) { device_.SetAutoRewind(value); }
+  TMPDeviceTypes DeviceType() const { return device_.DeviceType(); }
   // Takes effect at the next Open.
-  void SetDeviceType(TMPDeviceTypes value) { deviceType_ = value; }
+  void SetDeviceType(TMPDeviceTypes value) { device_.SetDeviceType(value); }
   QWidget* Display() const { return display_; }
   void SetDisplay(QWidget* value);
-  const std::string& FileName() const { return fileName_; }
-  void SetFileName(const std::string& value) override { fileName_ = value; }
-  bool Shareable() const { return shareable_; }
-  void SetShareable(bool value) { shareable_ = value; }
+  const std::string& FileName() const { return device_.FileName(); }
+  void SetFileName(const std::string& value) override { device_.SetFileName(value); }
+  bool Shareable() const { return device_.Shareable(); }
+  void SetShareable(bool value) { device_.SetShareable(value); }
   bool Visible() const { return !isHidden(); }
   void SetVisible(bool value) override { setVisible(value); }
   bool TabStop() const { return focusPolicy() != Qt::NoFocus; }
@@ -134,59 +106,59 @@ class TMediaPlayer : public QWidget, public IMediaPlayer {
   int Height() const { return height(); }
   void SetHeight(int value) { SetBounds(x(), y(), width(), value); }
 
-  // --- Device operations ---
-  // Open, Close and the transport operations. All but Open, Close and Rewind's
-  // service result raise EMCIDeviceError "Aucun périphérique MCI ouvert" when
-  // no device is open. Open raises EMCIDeviceError with the service's text when
-  // the device refuses; other refusals only set LastError.
-  void Open() override;
-  void Close();
-  void Play();
-  void Pause();
-  void Stop();
-  void Next();
-  void Prev();
-  void Step();
-  void Back();
-  void Record();
-  void Eject();
-  void Rewind();
+  // --- Device operations (TMediaPlayerDevice) ---
+  // Open, Close and the transport operations. All but Open and Close raise
+  // EMCIDeviceError "Aucun périphérique MCI ouvert" when no device is open.
+  // Open raises EMCIDeviceError with the service's text when the device
+  // refuses; other refusals only set LastError.
+  void Open() override { device_.Open(); }
+  void Close() { device_.Close(); }
+  void Play() { device_.Play(); }
+  void Pause() { device_.Pause(); }
+  void Stop() { device_.Stop(); }
+  void Next() { device_.Next(); }
+  void Prev() { device_.Prev(); }
+  void Step() { device_.Step(); }
+  void Back() { device_.Back(); }
+  void Record() { device_.Record(); }
+  void Eject() { device_.Eject(); }
+  void Rewind() { device_.Rewind(); }
 
   // One-shot requests, consumed by the next command that reads them.
-  void SetNotify(bool value) override;
-  void SetStartFrom(int32_t value);
+  void SetNotify(bool value) override { device_.SetNotify(value); }
+  void SetStartFrom(int32_t value) { device_.SetStartFrom(value); }
 
-  TMPModes Mode() override;
-  TMPNotifyValues NotifyResult() const override { return notifyResult_; }
-  uint32_t LastError() const { return lastError_; }
-  std::string ErrorText();
-  uint16_t DeviceId() const { return deviceId_; }
-  TMPDevCapsSet Capabilities() const { return capabilities_; }
-  int32_t Length();
-  int32_t Position();
-  int32_t TrackCount();
-  int32_t TrackStart(int32_t track);
-  uint32_t TimeFormat();
-  void SetTimeFormat(uint32_t value);
-  int32_t DisplayWidth() const { return displayWidth_; }
-  int32_t DisplayHeight() const { return displayHeight_; }
-  int32_t StepFrames() const { return stepFrames_; }
+  TMPModes Mode() override { return device_.Mode(); }
+  TMPNotifyValues NotifyResult() const override { return device_.NotifyResult(); }
+  uint32_t LastError() const { return device_.LastError(); }
+  std::string ErrorText() { return device_.ErrorText(); }
+  uint16_t DeviceId() const { return device_.DeviceId(); }
+  TMPDevCapsSet Capabilities() const { return device_.Capabilities(); }
+  int32_t Length() { return device_.Length(); }
+  int32_t Position() { return device_.Position(); }
+  int32_t TrackCount() { return device_.TrackCount(); }
+  int32_t TrackStart(int32_t track) { return device_.TrackStart(track); }
+  uint32_t TimeFormat() { return device_.TimeFormat(); }
+  void SetTimeFormat(uint32_t value) { device_.SetTimeFormat(value); }
+  int32_t DisplayWidth() const { return device_.DisplayWidth(); }
+  int32_t DisplayHeight() const { return device_.DisplayHeight(); }
+  int32_t StepFrames() const { return device_.StepFrames(); }
 
   // --- Button row state (read-only) ---
-  TButtonSet AutoButtons() const { return autoButtons_; }
+  TButtonSet AutoButtons() const { return device_.AutoButtons(); }
   int ButtonWidth() const { return buttonWidth_; }
   QPoint MinButtonSize() const { return minButtonSize_; }
   TMPBtnType FocusedButton() const { return focusedButton_; }
-  TMPBtnType PressedButton() const { return pressedButton_; }
+  TMPBtnType PressedButton() const { return device_.PressedButton(); }
   // The glyph of a button: 0 enabled, 1 disabled, 2 coloured.
   const QImage& Glyph(TMPBtnType button, int index) const { return glyphImages_[button][index]; }
 
  protected:
   // Changes AutoButtons after a button's operation; the caller redraws.
-  virtual void UpdateAutoButtons(TMPBtnType button);
-  virtual void DoClick(TMPBtnType button, bool& doDefault);
-  virtual void DoPostClick(TMPBtnType button);
-  virtual void DoNotify();
+  void UpdateAutoButtons(TMPBtnType button) override;
+  void DoClick(TMPBtnType button, bool& doDefault) override;
+  void DoPostClick(TMPBtnType button) override;
+  void DoNotify() override;
 
   void customEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -206,27 +178,13 @@ class TMediaPlayer : public QWidget, public IMediaPlayer {
   void LoadGlyphs();
   void ResizeToButtons();
   void ApplySizeRule();
+  // The redraw of the automatic set.
   void DrawAutoButtons();
+  void AutoButtonsChanged() override { DrawAutoButtons(); }
+  void ApplyDisplay() override { SetDisplay(display_); }
   TRowState RowState() const;
   void Press(int pointerX);
-  void ClickDispatch();
-  // Play and Record lit again as far as the device can do them; Pause and
-  // Stop dimmed. The automatic set after a stop, whoever reports it.
-  void RestoreAfterStop();
-  void HandleNotify(uint32_t code);
   void DisplayRemoved(QObject* display);
-
-  uint32_t WaitFlags();
-  uint32_t NotifyFlags(bool consume);
-  // MCI_FROM with from set to StartFrom when a start was set since the last
-  // play or record, which it uses up; 0 otherwise.
-  uint32_t TakeStartFrom(uint32_t& from);
-  void CheckOpen() const;
-  MCIERROR Send(uint32_t message, uint32_t flags, void* params, bool storeError = true);
-  uintptr_t Callback() { return reinterpret_cast<uintptr_t>(static_cast<QObject*>(this)); }
-  uint32_t Status(uint32_t item, bool* ok = nullptr);
-  void QueryCapabilities();
-  void QueryDisplayRect(uint32_t where);
 
   TRowButtons buttons_;
   // The glyphs as loaded, and the same pixels for the row's picture.
@@ -238,29 +196,14 @@ class TMediaPlayer : public QWidget, public IMediaPlayer {
   TButtonSet autoButtons_;
   bool pressActive_ = false;
   bool pressInside_ = false;
-  TMPBtnType pressedButton_ = btPlay;
   QRect pressedRect_;
   int buttonWidth_ = 0;
   QPoint minButtonSize_;
   TMPBtnType focusedButton_ = btPlay;
 
-  bool open_ = false;
-  TMPDevCapsSet capabilities_;
-  bool canPlay_ = false, canStep_ = false, canEject_ = false, canRecord_ = false, hasVideo_ = false;
-  uint32_t lastCommandFlags_ = 0;
-  bool notify_ = false, notifyRequested_ = false;
-  bool startRequested_ = false;
-  uint16_t deviceId_ = 0;
-  TMPDeviceTypes deviceType_ = dtAutoSelect;
-  int32_t startFrom_ = 0;
-  int32_t stepFrames_ = 0;
-  uint32_t lastError_ = 0;
-  TMPNotifyValues notifyResult_ = nrSuccessful;
   QWidget* display_ = nullptr;
-  int32_t displayWidth_ = 0, displayHeight_ = 0;
-  std::string fileName_;
-  bool autoEnable_ = true, autoOpen_ = false, autoRewind_ = true, shareable_ = false;
-
   bool updating_ = false;
-  IMciService* service_;
+  // Declared last, so destroyed first: its destructor closes the device while
+  // the rest of the control still stands.
+  TMediaPlayerDevice device_;
 };

@@ -1,6 +1,7 @@
 // The transport button row of TMediaPlayer on Qt: loading the glyphs, the
 // system colours, mouse and keys, and the copy of the row's picture to the
-// widget. The rules and pixels are in ButtonRowPicture; the device side is in
+// widget. The rules and pixels are in ButtonRowPicture; the device side is the
+// shared TMediaPlayerDevice (MediaPlayerDevice.cpp) with its Qt face in
 // MPlayer.cpp.
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -89,8 +90,8 @@ void TMediaPlayer::SetColoredButtons(TButtonSet value) {
 }
 
 void TMediaPlayer::SetAutoEnable(bool value) {
-  if (value == autoEnable_) return;
-  autoEnable_ = value;
+  if (value == device_.AutoEnable()) return;
+  device_.SetAutoEnable(value);
   if (value)
     DrawAutoButtons();
   else
@@ -125,7 +126,7 @@ void TMediaPlayer::resizeEvent(QResizeEvent* event) {
 }
 
 void TMediaPlayer::DrawAutoButtons() {
-  for (int b = 0; b < 9; ++b) buttons_[b].autoEnabled = autoButtons_.Contains(TMPBtnType(b));
+  for (int b = 0; b < 9; ++b) buttons_[b].autoEnabled = device_.AutoButtons().Contains(TMPBtnType(b));
   update();
 }
 
@@ -139,10 +140,10 @@ TRowState TMediaPlayer::RowState() const {
   state.buttonWidth = buttonWidth_;
   state.buttons = buttons_;
   state.controlEnabled = isEnabled();
-  state.autoEnable = autoEnable_;
+  state.autoEnable = device_.AutoEnable();
   state.hasFocus = hasFocus();
   state.focused = focusedButton_;
-  state.pressed = pressedButton_;
+  state.pressed = device_.PressedButton();
   state.pressInside = pressInside_;
   state.colours.face = BtnFace(this);
   state.colours.shadow = BtnShadow(this);
@@ -175,9 +176,9 @@ void TMediaPlayer::Press(int pointerX) {
   TMPBtnType button;
   int cellLeft;
   if (!RowHitTest(buttons_, buttonWidth_, pointerX, button, cellLeft)) return;
-  if (!RowClickable(buttons_[button], autoEnable_)) return;
-  pressedButton_ = button;
-  if (pressedButton_ != focusedButton_) focusedButton_ = pressedButton_;
+  if (!RowClickable(buttons_[button], device_.AutoEnable())) return;
+  device_.SetPressedButton(button);
+  if (button != focusedButton_) focusedButton_ = button;
   pressedRect_ = QRect(cellLeft, 0, buttonWidth_, height());
   pressActive_ = true;
   pressInside_ = true;
@@ -206,9 +207,9 @@ void TMediaPlayer::mouseReleaseEvent(QMouseEvent* event) {
     if (!dispatch) return;
     pressInside_ = false;
     repaint();
-    ClickDispatch();
-    if (autoEnable_ && lastError_ == 0 && open_) {
-      UpdateAutoButtons(pressedButton_);
+    device_.ClickDispatch();
+    if (device_.AutoEnable() && device_.LastError() == 0 && device_.IsOpen()) {
+      UpdateAutoButtons(device_.PressedButton());
       DrawAutoButtons();
     }
   });
@@ -229,10 +230,10 @@ void TMediaPlayer::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Space:
       Guarded([&] {
         if (!buttons_[focusedButton_].enabled) return;
-        pressedButton_ = focusedButton_;
-        ClickDispatch();
-        if (autoEnable_) {
-          UpdateAutoButtons(pressedButton_);
+        device_.SetPressedButton(focusedButton_);
+        device_.ClickDispatch();
+        if (device_.AutoEnable()) {
+          UpdateAutoButtons(device_.PressedButton());
           DrawAutoButtons();
         }
       });

@@ -38,14 +38,25 @@
 //     output fails during playback. MCI_PAUSE keeps it pending.
 #pragma once
 // This header is the Linux service whole: the names (MciNames.h), the
-// service and its entry points (MciService.h) and the completion report as a
-// Qt event, which the Linux players receive.
+// service interface the players call (MciService.h), the service's entry
+// points, and the completion report as a Qt event, which the Linux players
+// receive.
 
 #include <QEvent>
 #include <cstdint>
 
 #include "MciNames.h"
 #include "MciService.h"
+
+// The real service is DefaultMciService(); devices still open when the
+// program ends are closed when the service is destroyed.
+MCIERROR mciSendCommand(MCIDEVICEID device, uint32_t message, uintptr_t flags, uintptr_t params);
+bool mciGetErrorString(MCIERROR error, char* buffer, uint32_t length);
+
+// Posts a completion report (a TMciNotifyEvent) to the QObject in `callback`
+// (nothing when 0). Thread-safe; never delivers inside the call. Tests post
+// reports of their own with it.
+void PostMciNotify(uintptr_t callback, uint32_t code, MCIDEVICEID device);
 
 // The completion report, posted to the callback object.
 QEvent::Type MciNotifyEventType();

@@ -2,7 +2,9 @@
 // The media control interface's names: command messages, flags, error
 // codes, time formats and parameter blocks, with the values and layouts of
 // the platform's media control interface. The Linux service (Mci.h) declares
-// them here; a Windows build takes them from <mmsystem.h>. No toolkit type.
+// them here; the Windows build takes the system's own from <mmsystem.h>
+// (controls/win32/MciNames.h), and both name the two blocks with text the
+// same way (TMciOpenParms, TMciWindowParms). No toolkit type.
 
 #include <cstdint>
 
@@ -322,3 +324,7 @@ struct MCI_DGV_RECT_PARMS {
   uintptr_t dwCallback;
   MCI_RECT rc;
 };
+
+// The blocks with text, as the players fill them: their text is UTF-8.
+using TMciOpenParms = MCI_OPEN_PARMS;
+using TMciWindowParms = MCI_ANIM_WINDOW_PARMS;

@@ -6,8 +6,9 @@
 # program's folders except the faces, Name_posix, Name_win, Name_qt and those
 # named after a Linux library (Name_sndfile, Name_soxr, Name_mpg123,
 # Name_out123), the Linux media service mci/ (a Linux face as a whole but for
-# the names and the service interface the players include), and the toolkit
-# files listed below, which still wait for their rules to move out.
+# its names, which the shared player's device compiles against here; the
+# Windows build has the system's own, controls/win32/MciNames.h), and the
+# toolkit files listed below, which still wait for their rules to move out.
 set -eu
 cd "$(dirname "$0")/.."
 CXX=${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
@@ -21,7 +22,7 @@ framework/OpticalDisc.h
 "
 SHARED=$(ls app/*.h app/*.cpp app/convert/*.h app/convert/*.cpp app/cli/*.h app/cli/*.cpp framework/*.h \
   framework/*.cpp controls/*.h controls/*.cpp mpegplay/*.h mpegplay/*.cpp mpegdll/*.h mpegdll/*.cpp include/Pcm16.h \
-  mci/MciNames.h mci/MciService.h |
+  include/MciService.h mci/MciNames.h |
   grep -vE '_(posix|win|qt|sndfile|soxr|mpg123|out123)\.(h|cpp)$' |
   grep -vxF -f <(printf '%s\n' $TOOLKIT_FILES) || true)
 FLAGS="-std=c++17 -fsyntax-only -Wall -Wextra -Werror -DVANTREL_VERSION=\"0\" -Iapp -Iapp/convert -Iapp/cli

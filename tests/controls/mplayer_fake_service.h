@@ -1,6 +1,7 @@
 #pragma once
 // A media service that records every command the player sends, with its
 // flags and the fields of its parameter block, and answers from a script.
+// The same on every system: the names are the build's own (MciService.h).
 
 #include <cstdint>
 #include <cstring>
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Mci.h"
+#include "MciService.h"
 
 struct RecordedCommand {
   MCIDEVICEID device = 0;
@@ -37,7 +38,7 @@ class RecordingMciService : public IMciService {
   std::map<uint32_t, uint32_t> trackStart;  // track -> position
   std::map<uint32_t, uint32_t> devcaps;     // MCI_GETDEVCAPS item -> return value
   std::map<MCIERROR, std::string> errorTexts;
-  MCI_RECT sourceRect{0, 0, 0, 0};
+  decltype(MCI_ANIM_RECT_PARMS::rc) sourceRect{0, 0, 0, 0};
   uint32_t lastErrorBufferLength = 0;
 
   std::vector<RecordedCommand> log;
@@ -61,7 +62,7 @@ class RecordingMciService : public IMciService {
     const MCIERROR result = failure == failures.end() ? 0 : failure->second;
     switch (message) {
       case MCI_OPEN: {
-        auto* p = static_cast<MCI_OPEN_PARMS*>(params);
+        auto* p = static_cast<TMciOpenParms*>(params);
         if (p->lpstrDeviceType) c.deviceType = p->lpstrDeviceType;
         if (p->lpstrElementName) c.element = p->lpstrElementName;
         if (result == 0) p->wDeviceID = openId;
@@ -97,7 +98,7 @@ class RecordingMciService : public IMciService {
         c.frames = static_cast<MCI_ANIM_STEP_PARMS*>(params)->dwFrames;
         break;
       case MCI_WINDOW:
-        c.window = static_cast<MCI_ANIM_WINDOW_PARMS*>(params)->hWnd;
+        c.window = reinterpret_cast<uintptr_t>(static_cast<TMciWindowParms*>(params)->hWnd);
         break;
       case MCI_WHERE:
         static_cast<MCI_ANIM_RECT_PARMS*>(params)->rc = sourceRect;
