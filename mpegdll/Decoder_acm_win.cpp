@@ -30,7 +30,7 @@ constexpr size_t kSourceRoom = 4096;
 constexpr size_t kDecodedRoom = 16 * 1152 * 2 * 2;
 // Frames fed before a seek target and not heard: the codec's bit reservoir
 // and its overlapping transform need the frames before the one that plays.
-constexpr size_t kPreroll = 2;
+constexpr size_t kPreroll = 4;
 
 struct MemoryStream {
   const std::vector<unsigned char>* bytes;

@@ -64,9 +64,11 @@ double RelativeDifference(const std::vector<unsigned char>& a, const std::vector
 // The decoded sound against mpg123's: byte for byte (or within one step for
 // streams that mpg123's own player rounds differently) when the library
 // decodes like mpg123; else the same length to within one frame and, at the
-// best alignment within a frame, within 2 % of its level.
+// best alignment within a frame, every frame within 2 % of its level but
+// `damagedFrames` (where damage leaves each decoder to make what it can of
+// the frames around it).
 void ExpectSameSound(const std::vector<unsigned char>& got, const std::vector<unsigned char>& expected,
-                     int frameSamples, bool exact) {
+                     int frameSamples, bool exact, int damagedFrames = 0) {
   if (kDecodesLikeMpg123) {
     ASSERT_EQ(got.size(), expected.size());
     if (exact)
@@ -79,9 +81,24 @@ void ExpectSameSound(const std::vector<unsigned char>& got, const std::vector<un
   const long expectedFrames = static_cast<long>(expected.size() / 4);
   EXPECT_LE(std::abs(frames - expectedFrames), frameSamples) << frames << " samples, mpg123 " << expectedFrames;
   double best = 1e9;
-  for (long shift = -frameSamples; shift <= frameSamples; ++shift)
-    best = std::min(best, RelativeDifference(got, expected, shift));
-  EXPECT_LT(best, 0.02) << "not the same sound as mpg123's";
+  long bestShift = 0;
+  for (long shift = -frameSamples; shift <= frameSamples; ++shift) {
+    const double d = RelativeDifference(got, expected, shift);
+    if (d < best) {
+      best = d;
+      bestShift = shift;
+    }
+  }
+  int differing = 0;
+  const size_t block = static_cast<size_t>(frameSamples) * 4;
+  for (size_t at = 0; at + block <= got.size(); at += block) {
+    const std::vector<unsigned char> part(got.begin() + static_cast<long>(at), got.begin() + static_cast<long>(at + block));
+    const long from = static_cast<long>(at / 4) + bestShift;
+    if (from < 0 || static_cast<size_t>(from) * 4 + block > expected.size()) continue;
+    const std::vector<unsigned char> theirs(expected.begin() + from * 4, expected.begin() + from * 4 + static_cast<long>(block));
+    if (RelativeDifference(part, theirs, 0) >= 0.02) ++differing;
+  }
+  EXPECT_LE(differing, damagedFrames) << "frames not the same sound as mpg123's (in all " << best << ")";
 }
 
 struct Mp3Kind {
@@ -91,6 +108,8 @@ struct Mp3Kind {
   // mpg123's own player rounds a few samples of MPEG-2 streams differently
   // (by one step); our samples must then be within that step.
   bool exact;
+  // Frames around damage, which another decoder may make other sound of.
+  int damagedFrames = 0;
 };
 
 void PrintTo(const Mp3Kind& kind, std::ostream* os) { *os << kind.name; }
@@ -134,7 +153,7 @@ TEST_P(Mp3Table, DecodesIntoACanonicalWavOfMpg123sSound) {
               reference.rate / 1000.0 + (kDecodesLikeMpg123 ? 0 : kind.frameSamples));
 
   const std::vector<unsigned char> expected = kind.channels == 1 ? Doubled(reference.data) : reference.data;
-  ExpectSameSound(wav.data, expected, kind.frameSamples, kind.exact);
+  ExpectSameSound(wav.data, expected, kind.frameSamples, kind.exact, kind.damagedFrames);
 }
 
 INSTANTIATE_TEST_SUITE_P(Encoders, Mp3Table,
@@ -147,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Encoders, Mp3Table,
                                            Mp3Kind{"Id3v2Tag", 2, 1152, true},
                                            Mp3Kind{"Id3v1Tag", 2, 1152, true},
                                            Mp3Kind{"DataAfterTheEnd", 2, 1152, true},
-                                           Mp3Kind{"DamagedMiddle", 2, 1152, true},
+                                           Mp3Kind{"DamagedMiddle", 2, 1152, true, 4},
                                            Mp3Kind{"CutShort", 2, 1152, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 

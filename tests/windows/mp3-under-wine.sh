@@ -22,9 +22,13 @@ relative_difference() {
   awk -v d="$diff" -v l="$level" 'BEGIN { printf "%.4f", (l > 0 ? d / l : 1) }'
 }
 
-for row in Stereo44100Cbr128:1152 Stereo44100Vbr:1152 Mono44100:1152 Stereo22050Mpeg2:576 Mono11025Mpeg25:576 \
-           NoInfoFrame:1152 Id3v2Tag:1152 Id3v1Tag:1152 DataAfterTheEnd:1152 DamagedMiddle:1152; do
-  name=${row%%:*} frame=${row#*:}
+# NAME:FRAME-SAMPLES:LARGEST-DIFFERENCE. Around damage each decoder makes what
+# it can of the frames there: a few frames of other sound (the decoder
+# library's table test checks that frame by frame) weigh in the whole.
+for row in Stereo44100Cbr128:1152:0.02 Stereo44100Vbr:1152:0.02 Mono44100:1152:0.02 Stereo22050Mpeg2:576:0.02 \
+           Mono11025Mpeg25:576:0.02 NoInfoFrame:1152:0.02 Id3v2Tag:1152:0.02 Id3v1Tag:1152:0.02 \
+           DataAfterTheEnd:1152:0.02 DamagedMiddle:1152:0.25; do
+  IFS=: read -r name frame largest <<< "$row"
   cp "$table/$name.mp3" .
   out=$(vantrel --mp3-to-wav "$name.mp3" 2>&1)
   status=$?
@@ -38,7 +42,7 @@ for row in Stereo44100Cbr128:1152 Stereo44100Vbr:1152 Mono44100:1152 Stereo22050
     fail "$name: $ours samples, mpg123 $theirs"
   sox "$table/$name.ref.wav" -c 2 reference.wav
   difference=$(relative_difference "$name.wav" reference.wav)
-  awk -v d="$difference" 'BEGIN { exit !(d < 0.02) }' || fail "$name: differs from mpg123's sound by $difference"
+  awk -v d="$difference" -v most="$largest" 'BEGIN { exit !(d < most) }' || fail "$name: differs from mpg123's sound by $difference"
   echo "$name: $ours samples (mpg123 $theirs), difference $difference"
 done
 
