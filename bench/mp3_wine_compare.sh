@@ -7,7 +7,7 @@
 # nothing (vantrel.com --help) is given to tell it apart.
 #   mp3_wine_compare.sh WINE-RUN PREFIX VANTREL.COM [RUNS]
 set -eu
-run=$1 prefix=$2 prog=$3
+run=$(realpath "$1") prefix=$(realpath -m "$2") prog=$(realpath "$3")
 runs=${4:-3}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
