@@ -18,19 +18,19 @@ framework/Application.h framework/Application.cpp framework/LastResort.h framewo
 framework/MessageDialog.h framework/FileDialogs.h
 framework/PickDirectory.h framework/PickDirectory.cpp framework/Messages.h framework/Messages.cpp
 controls/Gauges.h controls/Gauges.cpp controls/MPlayer.h controls/MPlayer.cpp controls/MPlayerButtonRow.cpp
-framework/OpticalDisc.h
+framework/rtl/OpticalDisc.h
 "
-SHARED=$(ls app/*.h app/*.cpp app/convert/*.h app/convert/*.cpp app/cli/*.h app/cli/*.cpp framework/*.h \
-  framework/*.cpp controls/*.h controls/*.cpp mpegplay/*.h mpegplay/*.cpp mpegdll/*.h mpegdll/*.cpp include/Pcm16.h \
+SHARED=$(ls app/*.h app/*.cpp app/settings/*.h app/settings/*.cpp app/commands/*.h app/commands/*.cpp app/convert/*.h app/convert/*.cpp app/cli/*.h app/cli/*.cpp framework/*.h framework/rtl/*.h \
+  framework/*.cpp framework/rtl/*.cpp controls/*.h controls/*.cpp mpegplay/*.h mpegplay/*.cpp mpegdll/*.h mpegdll/*.cpp include/Pcm16.h \
   include/MciService.h mci/MciNames.h |
   grep -vE '_(posix|win|qt|sndfile|soxr|mpg123|out123)\.(h|cpp)$' |
   grep -vxF -f <(printf '%s\n' $TOOLKIT_FILES) || true)
-FLAGS="-std=c++17 -fsyntax-only -Wall -Wextra -Werror -DVANTREL_VERSION=\"0\" -Iapp -Iapp/convert -Iapp/cli
-  -Iframework -Icontrols -Impegplay -Impegdll -Imci -Iinclude"
+FLAGS="-std=c++17 -fsyntax-only -Wall -Wextra -Werror -DVANTREL_VERSION=\"0\" -Iapp -Iapp/settings -Iapp/commands -Iapp/convert -Iapp/cli
+  -Iframework -Iframework/rtl -Icontrols -Impegplay -Impegdll -Imci -Iinclude"
 status=0
 for f in $SHARED; do
-  # framework/Platform.h is the one place that may ask (the path delimiter).
-  if [ "$f" != framework/Platform.h ] && grep -n '_WIN32' "$f"; then
+  # framework/rtl/Platform.h is the one place that may ask (the path delimiter).
+  if [ "$f" != framework/rtl/Platform.h ] && grep -n '_WIN32' "$f"; then
     echo "$f: a shared file has no Windows-only part" >&2
     status=1
   fi
