@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "HiddenName.h"
 #include "WavOutputFile.h"
 
 namespace {
@@ -18,36 +19,10 @@ namespace {
 constexpr size_t kLongestName = NAME_MAX;
 constexpr size_t kLongestPath = PATH_MAX - 1;
 
-std::string RandomPart() {
-  static std::atomic<uint64_t> counter{0};
-  uint64_t x = (static_cast<uint64_t>(::getpid()) << 32) ^ static_cast<uint64_t>(std::time(nullptr)) ^
-               (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull) ^ reinterpret_cast<uintptr_t>(&x);
-  x ^= x >> 31;
-  x *= 0xBF58476D1CE4E5B9ull;
-  x ^= x >> 27;
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(x));
-  return text;
-}
-
-// A hidden name beside `target` for the new file: "." + name + "." + random,
-// the name cut (never inside a UTF-8 character) so that it fits the longest
-// name and path a folder takes.
+// A hidden name beside `target` that fits the longest name and path.
 std::string HiddenBeside(const std::string& target) {
-  const size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  const std::string random = RandomPart();
-  const size_t added = 2 + random.size();
-  size_t most = kLongestName - added;
-  if (folder.size() + added + name.size() > kLongestPath)
-    most = std::min(most, folder.size() + added < kLongestPath ? kLongestPath - folder.size() - added : 0);
-  if (name.size() > most) {
-    size_t end = most;
-    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
-    name.resize(end);
-  }
-  return folder + "." + name + "." + random;
+  const uint64_t seed = (static_cast<uint64_t>(::getpid()) << 32) ^ static_cast<uint64_t>(std::time(nullptr));
+  return HiddenNameBeside(target, "/", kLongestName, kLongestPath, RandomNamePart(seed));
 }
 
 // Where the new file goes: the WAV's own path, or the file a link there

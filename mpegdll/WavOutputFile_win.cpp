@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include <atomic>
-#include <cstdio>
+#include <cstdint>
 
+#include "HiddenName.h"
 #include "WavOutputFile.h"
 #include "Wide_win.h"
 
@@ -14,34 +14,13 @@ constexpr size_t kLongestName = 255;
 
 HANDLE H(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-std::string RandomPart() {
-  static std::atomic<uint64_t> counter{0};
+// A hidden name beside `target` that fits a folder (the path's length is
+// the system's to judge).
+std::string HiddenBeside(const std::string& target) {
   LARGE_INTEGER now{};
   QueryPerformanceCounter(&now);
-  uint64_t x = (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^ static_cast<uint64_t>(now.QuadPart) ^
-               (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull) ^ reinterpret_cast<uintptr_t>(&x);
-  x ^= x >> 31;
-  x *= 0xBF58476D1CE4E5B9ull;
-  x ^= x >> 27;
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(x));
-  return text;
-}
-
-// A name beside `target` for the new file: "." + name + "." + random, the
-// name cut (never inside a UTF-8 character) so that it fits a folder.
-std::string HiddenBeside(const std::string& target) {
-  const size_t slash = target.find_last_of("/\\:");
-  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  const std::string random = RandomPart();
-  const size_t most = kLongestName - 2 - random.size();
-  if (name.size() > most) {
-    size_t end = most;
-    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
-    name.resize(end);
-  }
-  return folder + "." + name + "." + random;
+  const uint64_t seed = (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^ static_cast<uint64_t>(now.QuadPart);
+  return HiddenNameBeside(target, "/\\:", kLongestName, SIZE_MAX, RandomNamePart(seed));
 }
 
 // Where the new file goes: the WAV's own path, or the file a link there
